@@ -1,0 +1,27 @@
+# Two commands: `make test` builds both programs and runs every test;
+# `make demo` runs a demonstration patch under Wine. Both install what they need.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build test demo media clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B build/i686 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+	cmake --build build/i686 -j $(JOBS)
+	cmake -S . -B build/x64 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x64.cmake \
+	    -DZARIZED_SHIPPING_EXE=$(CURDIR)/build/i686/ZARIZED.EXE >/dev/null
+	cmake --build build/x64 -j $(JOBS)
+
+test: build
+	ctest --test-dir build/x64 --output-on-failure
+
+demo: build
+	scripts/demo.sh
+
+clean:
+	rm -rf build

@@ -1,0 +1,15 @@
+// StripTrailingBackslash: removes one trailing "\" (never half of a double-byte character).
+#include "driver.h"
+
+void StripTrailingBackslash(char *path)
+{
+    char *last;
+    char *next;
+    if (!path[0])
+        return;
+    last = path;
+    for (next = CharNextA(last); *next; next = CharNextA(last))
+        last = next;
+    if (last[0] == '\\' && next - last == 1)
+        last[0] = 0;
+}

@@ -1,0 +1,142 @@
+// WinMain: chooses the mode and runs every step of a patch run in its order.
+#include "driver.h"
+#include "../../res/resource.h"
+#include "../handoff/handoff.h"
+#include "../migrate/migrate.h"
+#include "../runtime/runtime.h"
+#include "../staging/staging.h"
+
+HINSTANCE ModuleInstance;
+
+enum { EXIT_FAILED = -1, EXIT_LOW_SPACE = 0, EXIT_DONE = 1 };
+
+// The run's buffers live here, not on the stack: WinMain owns them for the
+// whole run and hands them down.
+static char CommandText[COMMAND_CHARS];
+static char WindowsDir[PATH_CHARS];
+static char ProductDir[PATH_CHARS];
+static char SourceDir[PATH_CHARS];
+static char IniPath[PATH_CHARS];
+static char ExpectedRelease[PATH_CHARS];
+static char InstalledRelease[PATH_CHARS];
+static char ShellProgram[PATH_CHARS];
+static char ShellParameters[PATH_CHARS];
+static char PifPath[PATH_CHARS];
+static char SplitFileName[PATH_CHARS];
+static int SplitSizes[SPLIT_SIZE_COUNT];
+
+static int IsSplitterCommandText(const char *text)
+{
+    // The "b" is found by stepping one ANSI character past the slash.
+    return text[0] == '/' && *CharNextA(text) == 'b';
+}
+
+static int RunSplitterMode(char *arguments)
+{
+    RtMemSet(SplitSizes, 0, sizeof(SplitSizes));
+    if (ParseSplitterCommand(arguments, SplitFileName, PATH_CHARS, SplitSizes))
+        SplitSpannedFile(SplitFileName, SplitSizes);
+    return EXIT_DONE;
+}
+
+// Forms dir + "\" + name; 0 when it does not fit (the run then stops rather
+// than touching a cut path).
+static int JoinPath(char *out, const char *dir, const char *name)
+{
+    out[0] = 0;
+    return RtAppendText(out, PATH_CHARS, dir) && RtAppendText(out, PATH_CHARS, "\\") &&
+           RtAppendText(out, PATH_CHARS, name);
+}
+
+static void ReadExpectedRelease(void)
+{
+    if (JoinPath(IniPath, SourceDir, "patch.ini"))
+        GetPrivateProfileStringA("VERSION", "Version", "0", ExpectedRelease, PATH_CHARS, IniPath);
+    else
+        RtCopyText(ExpectedRelease, PATH_CHARS, "0");
+}
+
+static void RenameEngine(void)
+{
+    char from[PATH_CHARS];
+    char to[PATH_CHARS];
+    if (JoinPath(from, ProductDir, "Patch.dll") && JoinPath(to, ProductDir, "Patch.exe"))
+        MoveFileA(from, to);
+}
+
+static void DeleteOldControlLibrary(void)
+{
+    char path[PATH_CHARS];
+    if (JoinPath(path, ProductDir, "ctl3d32.dll"))
+        DeleteFileA(path);
+}
+
+static int StagePayload(void)
+{
+    if (!CopyPayloadFile("Patch.dll", SourceDir, ProductDir))
+        return 0;
+    RenameEngine();
+    if (!CopyPayloadFile("Patch.pif", SourceDir, ProductDir))
+        return 0;
+    return JoinSpannedFile("Patch.rtp", SourceDir, ProductDir);
+}
+
+static void RunMigrations(void)
+{
+    MigrateIndexingBaseDirectory();
+    RescrambleFtpPasswords();
+    MigrateStartupEntries();
+    FixProgramsFolderShortcuts();
+    ImportDialogDefinitions(ModuleInstance);
+    MarkUsersPatched();
+    FixRegisteredOwner();
+}
+
+static int HandOff(void)
+{
+    if (!WriteHandoffBatch(ProductDir))
+        return EXIT_FAILED;
+    if (!BuildShellCommand(WindowsDir, ProductDir, ShellProgram, ShellParameters))
+        return EXIT_FAILED;
+    if (!JoinPath(PifPath, ProductDir, "Patch.pif") ||
+        !PatchPifFile(PifPath, ProductDir, ShellProgram, ShellParameters))
+        return EXIT_FAILED;
+    ShowStringMessage(IDS_RESTART_CAPTION, IDS_RESTART_TEXT, MB_OK);
+    return LaunchProgram("Patch.pif", ProductDir, "", 0) ? EXIT_DONE : EXIT_FAILED;
+}
+
+static int RunNormalRun(void)
+{
+    HWND progress;
+    if (!LocateInstallation(WindowsDir, ProductDir, SourceDir))
+        return EXIT_FAILED;
+    ReadExpectedRelease();
+    if (!CheckFreeSpace(GetFreeDiskBytes(ProductDir)))
+        return EXIT_LOW_SPACE;
+    if (!ReadInstalledVersion(ExpectedRelease, InstalledRelease)) {
+        ReportReleaseMismatch(ExpectedRelease, InstalledRelease);
+        return EXIT_FAILED;
+    }
+    if (RtStrStr(InstalledRelease, "1.0"))
+        WriteUndoExceptionDefaults();
+    progress = ShowProgressWindow();
+    // On a failed copy or join the window stays up beside the message.
+    if (!StagePayload())
+        return EXIT_FAILED;
+    if (progress)
+        DestroyWindow(progress);
+    RunMigrations();
+    DeleteOldControlLibrary();
+    return HandOff();
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandText, int showCommand)
+{
+    (void)previous;
+    (void)showCommand;
+    ModuleInstance = instance;
+    RtCopyText(CommandText, COMMAND_CHARS, commandText ? commandText : "");
+    if (IsSplitterCommandText(CommandText))
+        return RunSplitterMode(CharNextA(CharNextA(CommandText)));
+    return RunNormalRun();
+}

@@ -1,0 +1,3 @@
+// PENDING: replaced by migrate_startup_entries.cpp.
+#include "migrate.h"
+void MigrateStartupEntries(void) {}

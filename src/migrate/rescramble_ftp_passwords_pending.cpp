@@ -1,0 +1,3 @@
+// PENDING: replaced by rescramble_ftp_passwords.cpp.
+#include "migrate.h"
+void RescrambleFtpPasswords(void) {}

@@ -1,0 +1,3 @@
+// PENDING: replaced by write_undo_exception_defaults.cpp.
+#include "migrate.h"
+void WriteUndoExceptionDefaults(void) {}

@@ -1,0 +1,101 @@
+#include "program_runner.h"
+
+#include <algorithm>
+
+namespace {
+
+struct Watch {
+    DWORD processId;
+    BoxAnswer *answer;
+    RunResult *result;
+    std::vector<HWND> *answered;
+};
+
+BOOL CALLBACK VisitWindow(HWND window, LPARAM param)
+{
+    Watch *watch = (Watch *)param;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != watch->processId || !IsWindowVisible(window))
+        return TRUE;
+    if (std::find(watch->answered->begin(), watch->answered->end(), window) != watch->answered->end())
+        return TRUE;
+    RecordedBox box;
+    if (ReadMessageBox(window, &box)) {
+        box.answer = (*watch->answer)(box);
+        if (box.answer == 0)
+            box.answer = GetDlgItem(window, IDCANCEL) ? IDCANCEL : IDOK;
+        watch->result->boxes.push_back(box);
+        watch->answered->push_back(window);
+        PressButton(window, box.answer);
+        return TRUE;
+    }
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof(className));
+    HWND text = GetDlgItem(window, 101);
+    if (lstrcmpA(className, "#32770") == 0 && text) {
+        char buffer[512] = "";
+        GetWindowTextA(text, buffer, sizeof(buffer));
+        watch->result->progressShown = true;
+        if (buffer[0])
+            watch->result->progressText = buffer;
+        GetWindowTextA(window, buffer, sizeof(buffer));
+        watch->result->progressCaption = buffer;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::string ProgramPath()
+{
+    std::string path = "Z:" ZARIZED_EXE_UNIX_PATH;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+RunResult RunExecutable(const std::string &exePath, const std::string &commandText, BoxAnswer answer,
+                        const std::string &workDir, DWORD timeoutMs)
+{
+    RunResult result;
+    std::string line = "\"" + exePath + "\" " + commandText;
+    std::vector<char> lineBuffer(line.begin(), line.end());
+    lineBuffer.push_back(0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(exePath.c_str(), lineBuffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workDir.empty() ? nullptr : workDir.c_str(), &startup, &process)) {
+        result.exitCode = 0xDEADBEEF;
+        return result;
+    }
+    std::vector<HWND> answered;
+    Watch watch = {process.dwProcessId, &answer, &result, &answered};
+    DWORD started = GetTickCount();
+    while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
+        EnumWindows(VisitWindow, (LPARAM)&watch);
+        answered.erase(std::remove_if(answered.begin(), answered.end(), [](HWND w) { return !IsWindow(w); }),
+                       answered.end());
+        if (GetTickCount() - started > timeoutMs) {
+            result.timedOut = true;
+            TerminateProcess(process.hProcess, 0xDEAD);
+            WaitForSingleObject(process.hProcess, 5000);
+            break;
+        }
+    }
+    GetExitCodeProcess(process.hProcess, &result.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
+
+RunResult RunProgramFrom(const std::string &mediaDir, const std::string &commandText, BoxAnswer answer,
+                         const std::string &workDir, DWORD timeoutMs)
+{
+    std::string target = mediaDir;
+    if (target.empty() || target.back() != '\\')
+        target += "\\";
+    target += "ZARIZED.EXE";
+    CopyFileA(ProgramPath().c_str(), target.c_str(), FALSE);
+    return RunExecutable(target, commandText, std::move(answer), workDir.empty() ? mediaDir : workDir, timeoutMs);
+}

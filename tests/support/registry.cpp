@@ -1,0 +1,173 @@
+#include "registry.h"
+
+std::string RegValue::Text() const
+{
+    std::string text(data.begin(), data.end());
+    return text.substr(0, text.find('\0'));
+}
+
+DWORD RegValue::Dword() const
+{
+    DWORD value = 0;
+    if (data.size() >= 4)
+        memcpy(&value, data.data(), 4);
+    return value;
+}
+
+static void SetRaw(HKEY root, const std::string &path, const std::string &name, DWORD type, const void *data,
+                   DWORD size)
+{
+    HKEY key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+        RegSetValueExA(key, name.c_str(), 0, type, (const BYTE *)data, size);
+        RegCloseKey(key);
+    }
+}
+
+void SetRegString(HKEY root, const std::string &path, const std::string &name, const std::string &text, DWORD type)
+{
+    SetRaw(root, path, name, type, text.c_str(), (DWORD)text.size() + 1);
+}
+
+void SetRegDword(HKEY root, const std::string &path, const std::string &name, DWORD value)
+{
+    SetRaw(root, path, name, REG_DWORD, &value, 4);
+}
+
+void SetRegBinary(HKEY root, const std::string &path, const std::string &name, const std::vector<unsigned char> &data,
+                  DWORD type)
+{
+    SetRaw(root, path, name, type, data.data(), (DWORD)data.size());
+}
+
+RegValue ReadRegValue(HKEY root, const std::string &path, const std::string &name)
+{
+    RegValue value;
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return value;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.data.resize(size);
+        if (RegQueryValueExA(key, name.c_str(), nullptr, &value.type, value.data.data(), &size) == ERROR_SUCCESS) {
+            value.exists = true;
+            value.data.resize(size);
+        }
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+bool RegKeyExists(HKEY root, const std::string &path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void CreateRegKey(HKEY root, const std::string &path)
+{
+    HKEY key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS)
+        RegCloseKey(key);
+}
+
+std::vector<std::string> SubkeyNames(HKEY root, const std::string &path)
+{
+    std::vector<std::string> names;
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return names;
+    char name[1024];
+    for (DWORD i = 0;; ++i) {
+        DWORD size = sizeof(name);
+        if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.push_back(name);
+    }
+    RegCloseKey(key);
+    return names;
+}
+
+void DeleteRegTree(HKEY root, const std::string &path)
+{
+    for (const std::string &child : SubkeyNames(root, path))
+        DeleteRegTree(root, path + "\\" + child);
+    RegDeleteKeyA(root, path.c_str());
+}
+
+void DeleteRegValue(HKEY root, const std::string &path, const std::string &name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, name.c_str());
+        RegCloseKey(key);
+    }
+}
+
+static void SnapshotInto(HKEY root, const std::string &path, const std::string &prefix, RegSnapshot *snapshot)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    (*snapshot)[prefix + "|"] = RegValue();  // the key itself
+    (*snapshot)[prefix + "|"].exists = true;
+    std::vector<char> name(32768);
+    std::vector<unsigned char> data(1 << 20);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameSize = (DWORD)name.size();
+        DWORD dataSize = (DWORD)data.size();
+        RegValue value;
+        if (RegEnumValueA(key, i, name.data(), &nameSize, nullptr, &value.type, data.data(), &dataSize) !=
+            ERROR_SUCCESS)
+            break;
+        value.exists = true;
+        value.data.assign(data.begin(), data.begin() + dataSize);
+        std::string lower(name.data(), nameSize);
+        CharLowerBuffA(&lower[0], (DWORD)lower.size());
+        (*snapshot)[prefix + "|" + lower] = value;
+    }
+    RegCloseKey(key);
+    for (const std::string &child : SubkeyNames(root, path)) {
+        std::string lower = child;
+        CharLowerBuffA(&lower[0], (DWORD)lower.size());
+        SnapshotInto(root, path + "\\" + child, prefix + "\\" + lower, snapshot);
+    }
+}
+
+RegSnapshot SnapshotRegTree(HKEY root, const std::string &path)
+{
+    RegSnapshot snapshot;
+    SnapshotInto(root, path, "", &snapshot);
+    return snapshot;
+}
+
+static const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+void ProductRegistryScope::Clear()
+{
+    DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Quorvel");
+    DeleteRegTree(HKEY_CURRENT_USER, "Software\\Quorvel");
+    static const char *const kRunEntries[] = {
+        "Kelvane FileSteward", "Kelvane TaskBar",  "Kelvane Start Menu",   "Kelvane FolderCues",
+        "Kelvane Indexing",    "Kelvane Undo Purge", "Kelvane Undo Monitor", "Kelvane Palomid Loader"};
+    for (const char *entry : kRunEntries)
+        DeleteRegValue(HKEY_LOCAL_MACHINE, kRunKey, entry);
+}
+
+ProductRegistryScope::ProductRegistryScope()
+{
+    Clear();
+}
+
+ProductRegistryScope::~ProductRegistryScope()
+{
+    Clear();
+}
+
+void RegisterProduct(const std::string &folder)
+{
+    SetRegString(HKEY_LOCAL_MACHINE, "Software\\Quorvel\\InstalledApps", "Kelvane Palomid", folder);
+}

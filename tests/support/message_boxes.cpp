@@ -1,6 +1,7 @@
 #include "message_boxes.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -29,18 +30,51 @@ UINT ButtonStyle(HWND window)
     return MB_OK;
 }
 
+std::vector<unsigned char> BitmapBytes(HBITMAP bitmap)
+{
+    BITMAP info = {};
+    std::vector<unsigned char> bytes;
+    if (bitmap && GetObjectA(bitmap, sizeof(info), &info)) {
+        bytes.resize((size_t)info.bmWidthBytes * info.bmHeight);
+        GetBitmapBits(bitmap, (LONG)bytes.size(), bytes.data());
+    }
+    return bytes;
+}
+
+// Icon handles of another process differ from this one's, so icons are
+// compared by their pictures.
+bool SameIcon(HICON a, HICON b)
+{
+    if (a == b)
+        return true;
+    ICONINFO x = {}, y = {};
+    if (!GetIconInfo(a, &x))
+        return false;
+    bool same = false;
+    if (GetIconInfo(b, &y)) {
+        same = BitmapBytes(x.hbmColor) == BitmapBytes(y.hbmColor) && BitmapBytes(x.hbmMask) == BitmapBytes(y.hbmMask);
+        DeleteObject(y.hbmColor);
+        DeleteObject(y.hbmMask);
+    }
+    DeleteObject(x.hbmColor);
+    DeleteObject(x.hbmMask);
+    return same;
+}
+
 UINT IconStyle(HWND window)
 {
     HWND iconControl = GetDlgItem(window, kIconId);
-    if (!iconControl || !IsWindowVisible(iconControl))
+    // The box itself may not be visible yet, so look at the control's own style.
+    if (!iconControl || !(GetWindowLongA(iconControl, GWL_STYLE) & WS_VISIBLE))
         return 0;
     DWORD_PTR icon = 0;
     SendMessageTimeoutA(iconControl, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon);
     if (!icon) return 0;
-    if ((HICON)icon == LoadIconA(nullptr, (LPCSTR)IDI_ASTERISK)) return MB_ICONINFORMATION;
-    if ((HICON)icon == LoadIconA(nullptr, (LPCSTR)IDI_HAND)) return MB_ICONERROR;
-    if ((HICON)icon == LoadIconA(nullptr, (LPCSTR)IDI_EXCLAMATION)) return MB_ICONWARNING;
-    if ((HICON)icon == LoadIconA(nullptr, (LPCSTR)IDI_QUESTION)) return MB_ICONQUESTION;
+    HICON shown = (HICON)icon;
+    if (SameIcon(shown, LoadIconA(nullptr, (LPCSTR)IDI_ASTERISK))) return MB_ICONINFORMATION;
+    if (SameIcon(shown, LoadIconA(nullptr, (LPCSTR)IDI_HAND))) return MB_ICONERROR;
+    if (SameIcon(shown, LoadIconA(nullptr, (LPCSTR)IDI_EXCLAMATION))) return MB_ICONWARNING;
+    if (SameIcon(shown, LoadIconA(nullptr, (LPCSTR)IDI_QUESTION))) return MB_ICONQUESTION;
     return MB_USERICON;
 }
 

@@ -13,6 +13,8 @@ struct RecordedBox {
     std::string text;
     // The box's style as far as it can be seen: its buttons (MB_OK,
     // MB_OKCANCEL, ...) and its icon (MB_ICONINFORMATION, ..., or none).
+    // Another process's icon cannot be told apart from here: a box of a child
+    // process that shows an icon has MB_USERICON instead.
     UINT style = 0;
     int answer = 0;
 };

@@ -1,0 +1,103 @@
+// runboxes: starts a program, prints every message box it shows, answers it,
+// and reports how the program ended. Used by the demonstration and by the
+// patch-media builder, under Wine.
+//   runboxes [--timeout MS] [--cancel] [--disks FOLDER] PROGRAM WORKDIR [COMMAND TEXT...]
+// --disks FOLDER answers "Please insert disk N." by copying the files of
+// FOLDER\DISKN next to PROGRAM (inserting that disk), then pressing OK.
+#include <windows.h>
+
+#include <stdio.h>
+
+#include <string>
+
+#include "files.h"
+#include "program_runner.h"
+
+namespace {
+
+std::string g_disks;
+std::string g_programDir;
+bool g_cancel = false;
+
+const char *ButtonNames(UINT style)
+{
+    switch (style & MB_TYPEMASK) {
+    case MB_OKCANCEL: return "OK, Cancel";
+    case MB_YESNO: return "Yes, No";
+    case MB_YESNOCANCEL: return "Yes, No, Cancel";
+    case MB_RETRYCANCEL: return "Retry, Cancel";
+    case MB_ABORTRETRYIGNORE: return "Abort, Retry, Ignore";
+    default: return "OK";
+    }
+}
+
+void InsertDisk(int disk)
+{
+    std::string from = JoinPath(g_disks, "DISK" + std::to_string(disk));
+    for (const std::string &name : ListDir(from)) {
+        CopyFileA(JoinPath(from, name).c_str(), JoinPath(g_programDir, name).c_str(), FALSE);
+        printf("    (disk %d inserted: %s)\n", disk, name.c_str());
+    }
+}
+
+int Answer(const RecordedBox &box)
+{
+    printf("  message box \"%s\" [%s%s]\n", box.caption.c_str(), ButtonNames(box.style),
+           (box.style & MB_ICONMASK) ? ", with an icon" : "");
+    std::string text = box.text;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        printf("    | %s\n", text.substr(start, end - start).c_str());
+        start = end + 1;
+    }
+    int disk = 0;
+    int answer = IDOK;
+    if (sscanf(box.text.c_str(), "Please insert disk %d.", &disk) == 1) {
+        if (g_cancel)
+            answer = IDCANCEL;
+        else if (!g_disks.empty())
+            InsertDisk(disk);
+    }
+    printf("    -> %s\n", answer == IDOK ? "OK" : "Cancel");
+    fflush(stdout);
+    return answer;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    DWORD timeout = 120000;
+    int i = 1;
+    for (; i < argc && argv[i][0] == '-' && argv[i][1] == '-'; ++i) {
+        std::string option = argv[i];
+        if (option == "--timeout" && i + 1 < argc)
+            timeout = (DWORD)atol(argv[++i]);
+        else if (option == "--disks" && i + 1 < argc)
+            g_disks = argv[++i];
+        else if (option == "--cancel")
+            g_cancel = true;
+    }
+    if (argc - i < 2) {
+        fprintf(stderr, "usage: runboxes [--timeout MS] [--cancel] [--disks FOLDER] PROGRAM WORKDIR [COMMAND TEXT...]\n");
+        return 2;
+    }
+    std::string program = argv[i++];
+    std::string workDir = argv[i++];
+    std::string command;
+    for (; i < argc; ++i)
+        command += (command.empty() ? "" : " ") + std::string(argv[i]);
+    g_programDir = program.substr(0, program.rfind('\\'));
+    printf("running %s %s\n", program.c_str(), command.c_str());
+    fflush(stdout);
+    RunResult run = RunExecutable(program, command, Answer, workDir, timeout);
+    if (run.progressShown)
+        printf("  progress window \"%s\": %s\n", run.progressCaption.c_str(), run.progressText.c_str());
+    if (run.timedOut)
+        printf("  the program did not finish within %lu ms and was stopped\n", (unsigned long)timeout);
+    printf("exit code %ld\n", (long)(LONG)run.exitCode);
+    return run.timedOut ? 3 : 0;
+}

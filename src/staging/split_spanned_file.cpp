@@ -1,0 +1,136 @@
+// SplitSpannedFile: cuts a file into the numbered pieces that
+// JoinSpannedFile reads, beside the file, as the size table plans them.
+#include "staging.h"
+#include "piece_name.h"
+#include "split_plan.h"
+#include "staging_io.h"
+#include "../driver/driver.h"
+#include "../../res/resource.h"
+
+struct SplitInput {
+    const char *path;
+    HANDLE file;
+    DWORD bytesLeft;  // of the input, not yet read
+};
+
+// The splitter's own messages: caption "Error", an OK button, no icon. The
+// text may name a piece file ("%s").
+static void ShowSplitMessage(UINT textId, const char *pieceName)
+{
+    char format[PATH_CHARS];
+    char text[1024];
+    if (!LoadStringA(ModuleInstance, textId, format, PATH_CHARS))
+        return;
+    wsprintfA(text, format, pieceName);
+    MessageBoxA(0, text, "Error", MB_OK);
+}
+
+static UINT RefusalText(SplitPlanOutcome outcome)
+{
+    switch (outcome) {
+    case SPLIT_NEGATIVE_SIZE:
+        return IDS_SPLIT_NEGATIVE_SIZE;
+    case SPLIT_FIRST_SIZE_TOO_SMALL:
+        return IDS_SPLIT_FIRST_SIZE_TOO_SMALL;
+    case SPLIT_NOT_COVERED:
+        return IDS_SPLIT_NOT_COVERED;
+    default:
+        return 0;
+    }
+}
+
+// Writes piece `index`: one read of its data into one block of its size, the
+// count first for piece 0, then one write of what was read. 1 only when the
+// piece was created and holds exactly what the plan gives it: its full data,
+// or for the last planned piece the rest of the input (0 bytes past the end).
+static int WritePiece(SplitInput *input, int index, int size, int pieceCount)
+{
+    char name[PATH_CHARS];
+    HANDLE piece;
+    HGLOBAL block;
+    void *buffer;
+    DWORD wanted = PieceDataBytes(size, index);
+    DWORD expected = wanted < input->bytesLeft ? wanted : input->bytesLeft;
+    DWORD got;
+    int whole;
+    FormPieceName(name, PATH_CHARS, input->path, index);
+    piece = CreateForWriting(name);
+    if (piece == INVALID_HANDLE_VALUE) {
+        ShowSplitMessage(IDS_SPLIT_PIECE_FAILED, name);
+        return 0;
+    }
+    buffer = AllocateBlock((DWORD)size, &block);
+    whole = buffer != 0;
+    if (buffer) {
+        got = ReadBytes(input->file, buffer, wanted);
+        input->bytesLeft -= got <= input->bytesLeft ? got : input->bytesLeft;
+        whole = got == expected;
+        if (index == 0) {
+            unsigned char header[SPLIT_HEADER_BYTES];
+            header[0] = (unsigned char)pieceCount;
+            header[1] = (unsigned char)(pieceCount >> 8);
+            header[2] = (unsigned char)(pieceCount >> 16);
+            header[3] = (unsigned char)(pieceCount >> 24);
+            whole = WriteBytes(piece, header, SPLIT_HEADER_BYTES) == SPLIT_HEADER_BYTES && whole;
+        }
+        whole = WriteBytes(piece, buffer, got) == got && whole;
+        FreeBlock(block);
+    }
+    CloseHandle(piece);
+    if (!whole)
+        ShowSplitMessage(IDS_SPLIT_PIECE_FAILED, name);
+    return whole;
+}
+
+// Plans the split and writes its pieces; 1 when every piece was written.
+static int SplitOpenFile(SplitInput *input, int *sizes)
+{
+    DWORD size;
+    int pieceCount = 0;
+    int index;
+    SplitPlanOutcome outcome;
+    if (!GetFileSize32(input->file, &size)) {
+        ShowSplitMessage(IDS_SPLIT_TOO_LARGE, "");
+        return 0;
+    }
+    input->bytesLeft = size;
+    outcome = PlanSplit(size, sizes, &pieceCount);
+    if (outcome == SPLIT_NO_FIRST_SIZE) {
+        MessageBeep(0xFFFFFFFF);
+        return 0;
+    }
+    if (outcome != SPLIT_PLANNED) {
+        // Refused before any piece is written: such a table would overrun a
+        // piece, or leave part of the file out of the pieces.
+        ShowSplitMessage(RefusalText(outcome), "");
+        return 0;
+    }
+    // Sizes given beyond what the file needs still get their (empty) pieces.
+    for (index = 0; index < SPLIT_TABLE_ENTRIES && sizes[index] != 0; ++index)
+        if (!WritePiece(input, index, sizes[index], pieceCount))
+            return 0;
+    return 1;
+}
+
+int SplitSpannedFile(const char *path, int *sizes)
+{
+    char lastPiece[PATH_CHARS];
+    SplitInput input;
+    int split;
+    if (!path || !path[0] || !sizes)
+        return 0;
+    // No "." in the path (or a path too long for the last piece's name):
+    // there are no piece names, and nothing is said.
+    if (!FormPieceName(lastPiece, PATH_CHARS, path, SPLIT_TABLE_ENTRIES - 1))
+        return 0;
+    input.path = path;
+    input.bytesLeft = 0;
+    input.file = OpenForReading(path);
+    if (input.file == INVALID_HANDLE_VALUE) {
+        ShowSplitMessage(IDS_NO_SOURCE_FILE, "");
+        return 0;
+    }
+    split = SplitOpenFile(&input, sizes);
+    CloseHandle(input.file);
+    return split;
+}

@@ -1,0 +1,56 @@
+// File and memory primitives of the staging operations.
+#include "staging_io.h"
+
+HANDLE OpenForReading(const char *path)
+{
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+}
+
+HANDLE CreateForWriting(const char *path)
+{
+    return CreateFileA(path, GENERIC_WRITE, FILE_SHARE_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+}
+
+int GetFileSize32(HANDLE file, DWORD *size)
+{
+    DWORD high = 0;
+    *size = GetFileSize(file, &high);
+    return high == 0 && *size != INVALID_FILE_SIZE;
+}
+
+void *AllocateBlock(DWORD size, HGLOBAL *block)
+{
+    void *data = 0;
+    *block = 0;
+    if (size == 0)
+        return 0;
+    *block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    if (*block) {
+        data = GlobalLock(*block);
+        if (!data) {
+            GlobalFree(*block);
+            *block = 0;
+        }
+    }
+    return data;
+}
+
+void FreeBlock(HGLOBAL block)
+{
+    GlobalUnlock(block);
+    GlobalFree(block);
+}
+
+DWORD ReadBytes(HANDLE file, void *buffer, DWORD length)
+{
+    DWORD done = 0;
+    ReadFile(file, buffer, length, &done, 0);
+    return done;
+}
+
+DWORD WriteBytes(HANDLE file, const void *buffer, DWORD length)
+{
+    DWORD done = 0;
+    WriteFile(file, buffer, length, &done, 0);
+    return done;
+}

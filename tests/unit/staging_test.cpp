@@ -1,0 +1,284 @@
+// Copying, joining and splitting in this process, against real files, with
+// every message box recorded and answered.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "driver/driver.h"
+#include "files.h"
+#include "installation.h"
+#include "message_boxes.h"
+#include "staging/staging.h"
+
+namespace {
+
+const char kCantCopy[] =
+    "Can't copy a needed file.  Program terminating.  Please view 'READNOW.TXT' for instructions on how to "
+    "manually apply the maintenance release.";
+
+Bytes Slice(const Bytes &data, size_t from, size_t count)
+{
+    return Bytes(data.begin() + from, data.begin() + from + count);
+}
+
+bool IsCantCopy(const RecordedBox &box)
+{
+    return box.caption == "Error" && box.text == kCantCopy && box.style == (UINT)MB_OK;
+}
+
+bool IsDiskPrompt(const RecordedBox &box, int disk)
+{
+    return box.caption == "ZARized" && box.text == "Please insert disk " + std::to_string(disk) + "." &&
+           box.style == (UINT)MB_OKCANCEL;
+}
+
+class Staging : public ::testing::Test {
+protected:
+    void SetUp() override { ModuleInstance = GetModuleHandleA(nullptr); }
+
+    std::string source_ = ScratchDir("staging\\source");
+    std::string product_ = ScratchDir("staging\\product");
+    const Bytes data_ = PatternBytes(3000, 7);
+
+    Bytes Output(const std::string &name = "Patch.rtp")
+    {
+        Bytes bytes;
+        EXPECT_TRUE(ReadFileBytes(JoinPath(product_, name), &bytes)) << name;
+        return bytes;
+    }
+
+    // Piece 0 holds the count and the first 1000 bytes, pieces 1 and 2 the rest.
+    void WriteThreePieces(unsigned count = 3)
+    {
+        WriteFileBytes(JoinPath(source_, "Patch.0"), FirstPiece(count, Slice(data_, 0, 1000)));
+        WriteFileBytes(JoinPath(source_, "Patch.1"), Slice(data_, 1000, 1500));
+        WriteFileBytes(JoinPath(source_, "Patch.2"), Slice(data_, 2500, 500));
+    }
+};
+
+TEST_F(Staging, CopyReplacesTheDestinationWithAWholeCopy)
+{
+    const Bytes engine = PatternBytes(70000, 3);
+    WriteFileBytes(JoinPath(source_, "Patch.dll"), engine);
+    WriteFileBytes(JoinPath(product_, "Patch.dll"), PatternBytes(90000, 4));
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(1, CopyPayloadFile("Patch.dll", source_.c_str(), product_.c_str()));
+    EXPECT_EQ(engine, Output("Patch.dll"));
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(Staging, CopyFailuresShowMessage2005)
+{
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(0, CopyPayloadFile("Patch.pif", source_.c_str(), product_.c_str()));
+    EXPECT_FALSE(FileExists(JoinPath(product_, "Patch.pif")));
+
+    // An empty source gets no buffer; the destination was already created.
+    WriteFileBytes(JoinPath(source_, "Patch.pif"), Bytes());
+    EXPECT_EQ(0, CopyPayloadFile("Patch.pif", source_.c_str(), product_.c_str()));
+    EXPECT_TRUE(Output("Patch.pif").empty());
+
+    // A destination path over 259 characters is never cut and opened.
+    WriteFileBytes(JoinPath(source_, "Patch.pif"), PatternBytes(10));
+    EXPECT_EQ(0, CopyPayloadFile("Patch.pif", source_.c_str(), ("C:\\" + std::string(250, 'x')).c_str()));
+
+    ASSERT_EQ(3u, boxes.boxes().size());
+    for (const RecordedBox &box : boxes.boxes())
+        EXPECT_TRUE(IsCantCopy(box)) << box.caption << ": " << box.text;
+}
+
+TEST_F(Staging, JoinRebuildsTheFileAndReplacesAnOlderOne)
+{
+    WriteThreePieces();
+    // A piece past the count is never read.
+    WriteFileBytes(JoinPath(source_, "Patch.3"), PatternBytes(50, 9));
+    WriteFileBytes(JoinPath(product_, "Patch.rtp"), PatternBytes(9000, 5));
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(1, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str()));
+    EXPECT_EQ(data_, Output());
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(Staging, CountsZeroAndOneMeanPieceZeroAlone)
+{
+    WriteThreePieces();
+    for (unsigned count : {0u, 1u}) {
+        WriteFileBytes(JoinPath(source_, "Patch.0"), FirstPiece(count, Slice(data_, 0, 1000)));
+        MessageBoxRecorder boxes;
+        EXPECT_EQ(1, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str())) << count;
+        EXPECT_EQ(Slice(data_, 0, 1000), Output()) << count;
+        EXPECT_TRUE(boxes.boxes().empty());
+    }
+}
+
+TEST_F(Staging, EmptyLaterPieceDoesNoHarm)
+{
+    WriteFileBytes(JoinPath(source_, "Patch.0"), FirstPiece(4, Slice(data_, 0, 1000)));
+    WriteFileBytes(JoinPath(source_, "Patch.1"), Bytes());
+    WriteFileBytes(JoinPath(source_, "Patch.2"), Slice(data_, 1000, 2000));
+    WriteFileBytes(JoinPath(source_, "Patch.3"), Bytes());
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(1, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str()));
+    EXPECT_EQ(data_, Output());
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(Staging, MissingPieceIsAskedForUntilItIsThere)
+{
+    WriteThreePieces();
+    const Bytes last = Slice(data_, 2500, 500);
+    DeleteFileA(JoinPath(source_, "Patch.2").c_str());
+    int prompts = 0;
+    MessageBoxRecorder boxes([&](const RecordedBox &box) {
+        // The first OK comes with the disk still out; the second after it is in.
+        if (IsDiskPrompt(box, 3) && ++prompts == 2)
+            WriteFileBytes(JoinPath(source_, "Patch.2"), last);
+        return IDOK;
+    });
+    EXPECT_EQ(1, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str()));
+    EXPECT_EQ(data_, Output());
+    ASSERT_EQ(2u, boxes.boxes().size());
+    EXPECT_TRUE(IsDiskPrompt(boxes.boxes()[0], 3));
+    EXPECT_TRUE(IsDiskPrompt(boxes.boxes()[1], 3));
+}
+
+TEST_F(Staging, CancelAtAnyDiskFailsAndKeepsWhatWasJoined)
+{
+    struct Case {
+        int disk;       // the disk whose piece is missing
+        size_t joined;  // bytes of the file joined before it
+    };
+    for (Case c : {Case{1, 0}, Case{2, 1000}, Case{3, 2500}}) {
+        WriteThreePieces();
+        DeleteFileA(JoinPath(source_, "Patch." + std::to_string(c.disk - 1)).c_str());
+        MessageBoxRecorder boxes([](const RecordedBox &box) { return box.caption == "ZARized" ? IDCANCEL : IDOK; });
+        EXPECT_EQ(0, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str())) << c.disk;
+        EXPECT_EQ(Slice(data_, 0, c.joined), Output()) << c.disk;
+        ASSERT_EQ(2u, boxes.boxes().size()) << c.disk;
+        EXPECT_TRUE(IsDiskPrompt(boxes.boxes()[0], c.disk)) << boxes.boxes()[0].text;
+        EXPECT_TRUE(IsCantCopy(boxes.boxes()[1]));
+    }
+}
+
+TEST_F(Staging, PieceZeroWithoutDataOrWholeCountFails)
+{
+    // 0 to 3 bytes cannot hold the count; 4 bytes hold it but no data.
+    const Bytes firstPieces[] = {Bytes(), Bytes{3}, Bytes{3, 0}, Bytes{3, 0, 0}, FirstPiece(1, Bytes())};
+    WriteThreePieces();
+    for (const Bytes &first : firstPieces) {
+        WriteFileBytes(JoinPath(source_, "Patch.0"), first);
+        MessageBoxRecorder boxes;
+        EXPECT_EQ(0, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str())) << first.size();
+        EXPECT_TRUE(Output().empty()) << first.size();
+        ASSERT_EQ(1u, boxes.boxes().size()) << first.size();
+        EXPECT_TRUE(IsCantCopy(boxes.boxes()[0]));
+    }
+}
+
+TEST_F(Staging, PieceNamesFollowTheLastDotOfTheSourcePath)
+{
+    // A "." in a folder name does not matter when the file has an extension,
+    // and a "%" in it is only a character.
+    for (const char *folder : {"SET.B", "100%s%i"}) {
+        std::string media = ScratchDir(std::string("staging\\") + folder);
+        WriteFileBytes(JoinPath(media, "Patch.0"), FirstPiece(2, Slice(data_, 0, 10)));
+        WriteFileBytes(JoinPath(media, "Patch.1"), Slice(data_, 10, 20));
+        MessageBoxRecorder boxes;
+        EXPECT_EQ(1, JoinSpannedFile("Patch.rtp", media.c_str(), product_.c_str())) << folder;
+        EXPECT_EQ(Slice(data_, 0, 30), Output()) << folder;
+        EXPECT_TRUE(boxes.boxes().empty()) << folder;
+    }
+    // Without any "." there are no piece names: nothing is created.
+    WriteFileBytes(JoinPath(source_, "Patch.0"), FirstPiece(1, data_));
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(0, JoinSpannedFile("Patchrtp", source_.c_str(), product_.c_str()));
+    EXPECT_FALSE(FileExists(JoinPath(product_, "Patchrtp")));
+    ASSERT_EQ(1u, boxes.boxes().size());
+    EXPECT_TRUE(IsCantCopy(boxes.boxes()[0]));
+}
+
+// Splits source_\Patch.rtp with the given sizes and joins it back.
+class SplitJoin : public Staging {
+protected:
+    int Split(const Bytes &file, std::vector<int> given, std::vector<int> *table = nullptr)
+    {
+        WriteFileBytes(JoinPath(source_, "Patch.rtp"), file);
+        int sizes[50] = {};
+        for (size_t k = 0; k < given.size(); ++k)
+            sizes[k] = given[k];
+        int result = SplitSpannedFile(JoinPath(source_, "Patch.rtp").c_str(), sizes);
+        if (table)
+            table->assign(sizes, sizes + 50);
+        return result;
+    }
+};
+
+TEST_F(SplitJoin, EveryCoveringPlanJoinsBackToTheSameBytes)
+{
+    struct Case {
+        size_t fileSize;
+        std::vector<int> given;
+        size_t pieces;
+    };
+    const Case cases[] = {
+        {3000, {3004}, 1},              // one piece
+        {3000, {100}, 31},              // many pieces, the last one cut
+        {3000, {60, 100, 0, 500}, 9},   // sizes that repeat after each given one
+        {2996, {1000}, 3},              // pieces exactly full
+        {3000, {4000, 10, 20}, 3},      // pieces past the end created empty
+        {0, {100}, 1},                  // empty input: piece 0 is its count alone
+    };
+    for (const Case &c : cases) {
+        ScratchDir("staging\\source");
+        const Bytes file = PatternBytes(c.fileSize, 11);
+        MessageBoxRecorder boxes;
+        EXPECT_EQ(1, Split(file, c.given)) << c.pieces;
+        EXPECT_EQ(c.pieces + 1, ListDir(source_).size()) << c.pieces;
+        if (c.fileSize == 0) {
+            // Nothing to join: the joiner refuses a piece 0 without data.
+            EXPECT_EQ(0, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str()));
+            EXPECT_EQ(1u, boxes.boxes().size());
+            continue;
+        }
+        EXPECT_EQ(1, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str())) << c.pieces;
+        EXPECT_EQ(file, Output()) << c.pieces;
+        EXPECT_TRUE(boxes.boxes().empty()) << c.pieces;
+    }
+}
+
+TEST_F(SplitJoin, PieceThatCannotBeCreatedStopsTheSplitWithAMessage)
+{
+    // A folder where piece 2 should go: the split must not shift its bytes
+    // into piece 3 and still report nothing.
+    MakeDir(JoinPath(source_, "Patch.2"));
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(0, Split(PatternBytes(1000), {100}));
+    EXPECT_TRUE(FileExists(JoinPath(source_, "Patch.1")));
+    EXPECT_FALSE(FileExists(JoinPath(source_, "Patch.3")));
+    ASSERT_EQ(1u, boxes.boxes().size());
+    EXPECT_EQ("Error", boxes.boxes()[0].caption);
+    EXPECT_EQ("Could not write the piece file " + JoinPath(source_, "Patch.2") + ".  The pieces are incomplete.",
+              boxes.boxes()[0].text);
+}
+
+TEST_F(SplitJoin, NoInputNoTableNoDot)
+{
+    int sizes[50] = {100};
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(0, SplitSpannedFile(JoinPath(source_, "absent.bin").c_str(), sizes));
+    ASSERT_EQ(1u, boxes.boxes().size());
+    EXPECT_EQ("Error", boxes.boxes()[0].caption);
+    EXPECT_EQ("Could not find source file", boxes.boxes()[0].text);
+    EXPECT_EQ((UINT)MB_OK, boxes.boxes()[0].style);
+
+    WriteFileBytes(JoinPath(source_, "nodot"), PatternBytes(10));
+    EXPECT_EQ(0, SplitSpannedFile(JoinPath(source_, "nodot").c_str(), sizes));
+    EXPECT_EQ(0, SplitSpannedFile("", sizes));
+    EXPECT_EQ(0, SplitSpannedFile(nullptr, sizes));
+    EXPECT_EQ(0, SplitSpannedFile(JoinPath(source_, "nodot").c_str(), nullptr));
+    EXPECT_EQ(1u, boxes.boxes().size());
+    EXPECT_EQ(std::vector<std::string>({"nodot"}), ListDir(source_));
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+// MigrateIndexingBaseDirectory: moves the indexing settings from the current
+// user to the machine: the index definitions, then the base directory, and
+// then removes the user's indexing key with everything below it.
+#include "migrate.h"
+#include "delete_key_tree.h"
+#include "fixed_text.h"
+
+static const char kUserDefinitions[] = "Software\\Quorvel\\Palomid\\Indexing\\Index Definitions";
+static const char kMachineDefinitions[] = "SOFTWARE\\Quorvel\\Palomid\\Indexing\\Index Definitions";
+static const char kUserIndexing[] = "Software\\Quorvel\\Palomid\\Indexing";
+static const char kMachineIndexing[] = "SOFTWARE\\Quorvel\\Palomid\\Indexing";
+static const char kUserProduct[] = "Software\\Quorvel\\Palomid";
+static const char kBaseDirectory[] = "Base Directory";
+
+// Copies the values that lie directly in one definition, each as a REG_SZ of
+// the full buffer length. A value whose name or data does not fit the buffers
+// is passed over and the enumeration goes on: the user's definitions are
+// deleted afterwards, so stopping early would lose every later value.
+static void CopyDefinitionValues(HKEY source, HKEY target)
+{
+    char name[FIXED_TEXT_BYTES];
+    unsigned char data[FIXED_TEXT_BYTES];
+    DWORD nameSize;
+    DWORD dataSize;
+    DWORD type;
+    DWORD index;
+    LONG result;
+    for (index = 0;; ++index) {
+        nameSize = sizeof(name);
+        dataSize = sizeof(data);
+        result = RegEnumValueA(source, index, name, &nameSize, 0, &type, data, &dataSize);
+        if (result == ERROR_MORE_DATA)
+            continue;
+        if (result != ERROR_SUCCESS)
+            break;
+        if (PadFixedText(data, dataSize, sizeof(data)))
+            RegSetValueExA(target, name, 0, REG_SZ, data, sizeof(data));
+    }
+}
+
+static void CopyIndexDefinitions(void)
+{
+    HKEY userDefinitions;
+    HKEY machineDefinitions;
+    HKEY userDefinition;
+    HKEY machineDefinition;
+    DWORD disposition;
+    char name[FIXED_TEXT_BYTES];
+    DWORD nameSize;
+    DWORD index;
+    LONG result;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kUserDefinitions, 0, KEY_ALL_ACCESS, &userDefinitions) != ERROR_SUCCESS)
+        return;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMachineDefinitions, 0, (char *)"Software", REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, 0, &machineDefinitions, &disposition) == ERROR_SUCCESS) {
+        for (index = 0;; ++index) {
+            nameSize = sizeof(name);
+            result = RegEnumKeyExA(userDefinitions, index, name, &nameSize, 0, 0, 0, 0);
+            if (result == ERROR_MORE_DATA)
+                continue;
+            if (result != ERROR_SUCCESS)
+                break;
+            // A definition's key carries no class string.
+            if (RegCreateKeyExA(machineDefinitions, name, 0, 0, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, 0,
+                                &machineDefinition, &disposition) != ERROR_SUCCESS)
+                continue;
+            if (RegOpenKeyExA(userDefinitions, name, 0, KEY_ALL_ACCESS, &userDefinition) == ERROR_SUCCESS) {
+                CopyDefinitionValues(userDefinition, machineDefinition);
+                RegCloseKey(userDefinition);
+            }
+            RegCloseKey(machineDefinition);
+        }
+        RegCloseKey(machineDefinitions);
+    }
+    RegCloseKey(userDefinitions);
+}
+
+// Copies "Base Directory" to the machine (REG_SZ, the length read, only when
+// the machine's indexing key exists), then removes the user's indexing key.
+static void MoveBaseDirectory(void)
+{
+    HKEY userIndexing;
+    HKEY machineIndexing;
+    HKEY userProduct;
+    unsigned char data[FIXED_TEXT_BYTES];
+    DWORD dataSize;
+    DWORD type;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kUserIndexing, 0, KEY_ALL_ACCESS, &userIndexing) != ERROR_SUCCESS)
+        return;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMachineIndexing, 0, KEY_ALL_ACCESS, &machineIndexing) == ERROR_SUCCESS) {
+        dataSize = sizeof(data);
+        if (RegQueryValueExA(userIndexing, kBaseDirectory, 0, &type, data, &dataSize) == ERROR_SUCCESS)
+            RegSetValueExA(machineIndexing, kBaseDirectory, 0, REG_SZ, data, dataSize);
+        RegCloseKey(machineIndexing);
+    }
+    RegDeleteValueA(userIndexing, kBaseDirectory);
+    RegCloseKey(userIndexing);
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kUserProduct, 0, KEY_ALL_ACCESS, &userProduct) == ERROR_SUCCESS) {
+        DeleteKeyTree(userProduct, "Indexing");
+        RegCloseKey(userProduct);
+    }
+}
+
+int MigrateIndexingBaseDirectory(void)
+{
+    CopyIndexDefinitions();
+    MoveBaseDirectory();
+    return 1;
+}

@@ -1,0 +1,250 @@
+// The real program: the "/b" splitter mode byte for byte with its refusals,
+// and a normal run's staging step with its disk prompts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "files.h"
+#include "installation.h"
+#include "program_runner.h"
+#include "registry.h"
+
+namespace {
+
+const DWORD kFailed = 0xFFFFFFFF;
+const char kCantCopy[] =
+    "Can't copy a needed file.  Program terminating.  Please view 'READNOW.TXT' for instructions on how to "
+    "manually apply the maintenance release.";
+
+Bytes Slice(const Bytes &data, size_t from, size_t count)
+{
+    return Bytes(data.begin() + from, data.begin() + from + count);
+}
+
+bool IsDiskPrompt(const RecordedBox &box, int disk)
+{
+    return box.caption == "ZARized" && box.text == "Please insert disk " + std::to_string(disk) + "." &&
+           box.style == (UINT)MB_OKCANCEL;
+}
+
+std::string Describe(const RunResult &run)
+{
+    std::string text = "exit " + std::to_string(run.exitCode);
+    for (const RecordedBox &box : run.boxes)
+        text += "\n[" + box.caption + "] " + box.text;
+    return text;
+}
+
+class SplitterRun : public ::testing::Test {
+protected:
+    std::string dir_ = ScratchDir("staging-run\\split");
+
+    // Writes PATCH.RTP of fileSize bytes and splits it with the command text.
+    RunResult Split(size_t fileSize, const std::string &command)
+    {
+        WriteFileBytes(JoinPath(dir_, "PATCH.RTP"), PatternBytes(fileSize, 5));
+        return RunProgramFrom(dir_, command);
+    }
+
+    std::vector<std::string> Pieces()
+    {
+        std::vector<std::string> names;
+        for (const std::string &name : ListDir(dir_))
+            if (name != "PATCH.RTP" && name != "ZARIZED.EXE")
+                names.push_back(name);
+        return names;
+    }
+};
+
+TEST_F(SplitterRun, WorkedResultsByteForByte)
+{
+    struct Row {
+        size_t fileSize;
+        const char *sizes;
+        unsigned count;
+        std::vector<size_t> pieceBytes;
+    };
+    const Row rows[] = {
+        {250, ",100", 3, {100, 100, 54}},
+        {250, ",60,100", 3, {60, 100, 94}},
+        {100, ",104", 1, {104}},
+        {300, ",100,50", 6, {100, 50, 50, 50, 50, 4}},
+        {500, ",300,300,300", 2, {300, 204, 0}},
+        {100, "", 0, {}},
+    };
+    for (const Row &row : rows) {
+        ScratchDir("staging-run\\split");
+        RunResult run = Split(row.fileSize, std::string("/bPATCH.RTP") + row.sizes);
+        EXPECT_EQ(1u, run.exitCode) << row.sizes;
+        EXPECT_TRUE(run.boxes.empty()) << Describe(run);
+        EXPECT_FALSE(run.progressShown);
+        std::vector<std::string> expectedNames;
+        for (size_t i = 0; i < row.pieceBytes.size(); ++i)
+            expectedNames.push_back("PATCH." + std::to_string(i));
+        std::sort(expectedNames.begin(), expectedNames.end());
+        ASSERT_EQ(expectedNames, Pieces()) << row.sizes;
+        const Bytes file = PatternBytes(row.fileSize, 5);
+        size_t offset = 0;
+        for (size_t i = 0; i < row.pieceBytes.size(); ++i) {
+            Bytes piece;
+            ASSERT_TRUE(ReadFileBytes(JoinPath(dir_, "PATCH." + std::to_string(i)), &piece));
+            size_t dataBytes = row.pieceBytes[i] - (i == 0 ? 4 : 0);
+            Bytes expected = i == 0 ? FirstPiece(row.count, Slice(file, 0, dataBytes)) : Slice(file, offset, dataBytes);
+            EXPECT_EQ(expected, piece) << row.sizes << " piece " << i;
+            offset += dataBytes;
+        }
+        EXPECT_EQ(row.pieceBytes.empty() ? 0 : row.fileSize, offset) << row.sizes;
+    }
+}
+
+TEST_F(SplitterRun, UnsafeTablesAreRefusedBeforeAnyPiece)
+{
+    struct Case {
+        size_t fileSize;
+        const char *command;
+        const char *text;
+    };
+    const Case cases[] = {
+        {100, "/bPATCH.RTP,3,100", "The first piece must be at least 4 bytes long, to hold the piece count.  No piece was written."},
+        {100, "/bPATCH.RTP,100,-5", "A piece size cannot be negative.  No piece was written."},
+        {100, "/bPATCH.RTP,-100", "A piece size cannot be negative.  No piece was written."},
+        {1000, "/bPATCH.RTP,10", "These piece sizes cannot hold the whole file in 50 pieces.  No piece was written."},
+        {100, "/bABSENT.RTP,100", "Could not find source file"},
+    };
+    for (const Case &c : cases) {
+        ScratchDir("staging-run\\split");
+        RunResult run = Split(c.fileSize, c.command);
+        EXPECT_EQ(1u, run.exitCode) << c.command;
+        ASSERT_EQ(1u, run.boxes.size()) << Describe(run);
+        EXPECT_EQ("Error", run.boxes[0].caption);
+        EXPECT_EQ(c.text, run.boxes[0].text);
+        EXPECT_EQ((UINT)MB_OK, run.boxes[0].style);
+        EXPECT_TRUE(Pieces().empty()) << c.command;
+    }
+}
+
+TEST_F(SplitterRun, PathsAreCutAtTheirLastDot)
+{
+    // An absolute path through a dotted folder, run from elsewhere.
+    std::string set = ScratchDir("staging-run\\SET.B");
+    const Bytes file = PatternBytes(150, 8);
+    WriteFileBytes(JoinPath(set, "PATCH.RTP"), file);
+    RunResult run = RunProgramFrom(dir_, "/b" + JoinPath(set, "PATCH.RTP") + ",100");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_TRUE(run.boxes.empty()) << Describe(run);
+    EXPECT_EQ(std::vector<std::string>({"PATCH.0", "PATCH.1", "PATCH.RTP"}), ListDir(set));
+    Bytes piece;
+    ASSERT_TRUE(ReadFileBytes(JoinPath(set, "PATCH.1"), &piece));
+    EXPECT_EQ(Slice(file, 96, 54), piece);
+
+    // No "." anywhere: nothing written, nothing said.
+    WriteFileBytes(JoinPath(dir_, "PATCHRTP"), file);
+    run = RunProgramFrom(dir_, "/bPATCHRTP,100");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_TRUE(run.boxes.empty()) << Describe(run);
+    EXPECT_EQ(std::vector<std::string>({"PATCHRTP", "ZARIZED.EXE"}), ListDir(dir_));
+}
+
+class StagingRun : public ::testing::Test {
+protected:
+    ProductRegistryScope registry_;
+    std::string media_ = ScratchDir("staging-run\\media");
+    std::string product_ = ScratchDir("staging-run\\product");
+    const Bytes engine_ = PatternBytes(5000, 1);
+    const Bytes pif_ = PatternBytes(967, 2);
+    const Bytes data_ = PatternBytes(20000, 3);
+
+    void SetUp() override
+    {
+        InstallProduct(product_, "release_95_0_a");
+        MakeMedia(media_, "95.0.a", engine_, pif_, data_);
+    }
+
+    // Spreads the data over three disks: piece 0 here, pieces 1 and 2 kept
+    // aside for the test to put in place.
+    void SpreadOverThreeDisks()
+    {
+        WriteFileBytes(JoinPath(media_, "PATCH.0"), FirstPiece(3, Slice(data_, 0, 8000)));
+        WriteFileBytes(JoinPath(media_, "PATCH.1"), Slice(data_, 8000, 7000));
+    }
+    void InsertDiskThree() { WriteFileBytes(JoinPath(media_, "PATCH.2"), Slice(data_, 15000, 5000)); }
+
+    Bytes Staged(const std::string &name)
+    {
+        Bytes bytes;
+        EXPECT_TRUE(ReadFileBytes(JoinPath(product_, name), &bytes)) << name;
+        return bytes;
+    }
+
+    static bool ShowsStagingFailure(const RunResult &run)
+    {
+        for (const RecordedBox &box : run.boxes)
+            if (box.text == kCantCopy || box.caption == "ZARized")
+                return true;
+        return false;
+    }
+};
+
+TEST_F(StagingRun, EngineIsRenamedUnlessPatchExeExists)
+{
+    RunResult run = RunProgramFrom(media_, "");
+    ASSERT_FALSE(ShowsStagingFailure(run)) << Describe(run);
+    EXPECT_TRUE(run.progressShown);
+    EXPECT_EQ(engine_, Staged("Patch.exe"));
+    EXPECT_FALSE(FileExists(JoinPath(product_, "Patch.dll")));
+    EXPECT_EQ(pif_.size(), Staged("Patch.pif").size());
+    EXPECT_EQ(data_, Staged("Patch.rtp"));
+
+    // With Patch.exe already there the rename fails, and the run goes on.
+    const Bytes older = PatternBytes(300, 9);
+    ScratchDir("staging-run\\product");
+    InstallProduct(product_, "release_95_0_a");
+    WriteFileBytes(JoinPath(product_, "Patch.exe"), older);
+    run = RunProgramFrom(media_, "");
+    ASSERT_FALSE(ShowsStagingFailure(run)) << Describe(run);
+    EXPECT_EQ(older, Staged("Patch.exe"));
+    EXPECT_EQ(engine_, Staged("Patch.dll"));
+    EXPECT_EQ(data_, Staged("Patch.rtp"));
+}
+
+TEST_F(StagingRun, JoinAsksForTheNextDiskUntilItIsIn)
+{
+    SpreadOverThreeDisks();
+    int prompts = 0;
+    RunResult run = RunProgramFrom(media_, "", [&](const RecordedBox &box) {
+        if (IsDiskPrompt(box, 3) && ++prompts == 2)
+            InsertDiskThree();
+        return IDOK;
+    });
+    ASSERT_GE(run.boxes.size(), 2u) << Describe(run);
+    EXPECT_TRUE(IsDiskPrompt(run.boxes[0], 3)) << Describe(run);
+    EXPECT_TRUE(IsDiskPrompt(run.boxes[1], 3)) << Describe(run);
+    for (size_t i = 2; i < run.boxes.size(); ++i)
+        EXPECT_NE(kCantCopy, run.boxes[i].text);
+    EXPECT_EQ(data_, Staged("Patch.rtp"));
+}
+
+TEST_F(StagingRun, CancelAtADiskPromptEndsTheRun)
+{
+    SpreadOverThreeDisks();
+    DeleteFileA(JoinPath(media_, "PATCH.1").c_str());
+    RunResult run = RunProgramFrom(media_, "", [](const RecordedBox &box) {
+        return box.caption == "ZARized" ? IDCANCEL : IDOK;
+    });
+    EXPECT_EQ(kFailed, run.exitCode);
+    ASSERT_EQ(2u, run.boxes.size()) << Describe(run);
+    EXPECT_TRUE(IsDiskPrompt(run.boxes[0], 2));
+    EXPECT_EQ("Error", run.boxes[1].caption);
+    EXPECT_EQ(kCantCopy, run.boxes[1].text);
+    EXPECT_EQ((UINT)MB_OK, run.boxes[1].style);
+    // The window stayed up beside the message; what was joined stays.
+    EXPECT_TRUE(run.progressShown);
+    EXPECT_EQ(engine_, Staged("Patch.exe"));
+    EXPECT_EQ(pif_, Staged("Patch.pif"));
+    EXPECT_EQ(Slice(data_, 0, 8000), Staged("Patch.rtp"));
+    EXPECT_FALSE(FileExists(JoinPath(product_, "PATCH.BAT")));
+}
+
+}  // namespace

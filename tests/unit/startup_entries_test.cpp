@@ -177,10 +177,12 @@ TEST_F(StartupEntries, WithoutTheWindowsRunKeyNothingIsDone)
     RegisterProduct("C:\\Kelvane");
     ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, kWindowsRun));
     const RegSnapshot machine = SnapshotRegTree(HKEY_LOCAL_MACHINE, "Software\\Quorvel");
+    const RegSnapshot user = SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel");
     MigrateStartupEntries();
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kWindowsRun));
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\Quorvel"));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUserRun));
     EXPECT_TRUE(machine == SnapshotRegTree(HKEY_LOCAL_MACHINE, "Software\\Quorvel"));
+    EXPECT_TRUE(user == SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel"));
 }
 
 TEST_F(StartupEntries, WithoutAProductRunKeyTheEntriesStillGoAndTheLoaderComes)

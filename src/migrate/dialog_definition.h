@@ -1,0 +1,48 @@
+// One dialog definition as the old packed lists carry it, and the parsing of
+// those packed strings. Pure text work: no Win32 call, no windows.h.
+#ifndef ZARIZED_DIALOG_DEFINITION_H
+#define ZARIZED_DIALOG_DEFINITION_H
+
+// Every text of a definition: at most 127 characters and its NUL.
+enum { DIALOG_TEXT_BYTES = 128, DIALOG_TEST_PAIRS = 3 };
+
+struct DialogTestPair {
+    unsigned int id;
+    char className[DIALOG_TEXT_BYTES];
+};
+
+struct DialogDefinition {
+    char name[DIALOG_TEXT_BYTES];
+    unsigned int driveNameCtrlId;
+    unsigned int folderNameCtrlId;
+    unsigned int fileNameCtrlId;
+    unsigned int lfnEditCtrlId;
+    unsigned int lfnFileListCtrlId;
+    unsigned int lfnFolderListCtrlId;
+    unsigned int fileStewardFlags;
+    unsigned int lfnFlags;
+    int disable;
+    char ownerClass[DIALOG_TEXT_BYTES];
+    char windowClass[DIALOG_TEXT_BYTES];
+    char windowTitle[DIALOG_TEXT_BYTES];
+    int TestCtrlCount;
+    DialogTestPair testPairs[DIALOG_TEST_PAIRS];
+};
+
+// Fills the definition from the 17 comma-separated fields of one old entry
+// (missing fields count as empty). Clears the name and sets disable to 0:
+// the caller stores the name and marks "Exclude" entries. A text field longer
+// than 127 characters is cut; the fields after it are still read in place.
+void ParseOldDialogDefinition(const char *packedText, DialogDefinition *definition);
+
+// Copies the field that starts at *position into field (at most capacity - 1
+// characters, always ended by a NUL), moves *position past the whole field and
+// its comma if there is one, and returns the number of characters copied. At
+// the end of the text it yields an empty field and leaves *position alone.
+int NextPackedField(const char *packedText, unsigned int *position, char *field, unsigned int capacity);
+
+// The value of the decimal digits in the field, other characters skipped, in
+// wrapping unsigned 32-bit arithmetic; an empty field gives 0.
+unsigned int ParseDecimalDigits(const char *field);
+
+#endif

@@ -1,3 +1,0 @@
-// PENDING: replaced by write_undo_exception_defaults.cpp.
-#include "migrate.h"
-void WriteUndoExceptionDefaults(void) {}

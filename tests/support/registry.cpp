@@ -91,11 +91,41 @@ std::vector<std::string> SubkeyNames(HKEY root, const std::string &path)
     return names;
 }
 
+// Works through open parent keys, so keys whose full path passes the 260
+// characters a path may have are removed too.
+static void DeleteChildTree(HKEY parent, const std::string &name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        std::vector<char> child(32768);
+        for (;;) {
+            DWORD size = (DWORD)child.size();
+            if (RegEnumKeyExA(key, 0, child.data(), &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            HKEY probe;
+            DeleteChildTree(key, std::string(child.data(), size));
+            if (RegOpenKeyExA(key, std::string(child.data(), size).c_str(), 0, KEY_READ, &probe) == ERROR_SUCCESS) {
+                RegCloseKey(probe);  // could not be removed: give up rather than loop
+                break;
+            }
+        }
+        RegCloseKey(key);
+    }
+    RegDeleteKeyA(parent, name.c_str());
+}
+
 void DeleteRegTree(HKEY root, const std::string &path)
 {
-    for (const std::string &child : SubkeyNames(root, path))
-        DeleteRegTree(root, path + "\\" + child);
-    RegDeleteKeyA(root, path.c_str());
+    size_t split = path.rfind('\\');
+    if (split == std::string::npos) {
+        DeleteChildTree(root, path);
+        return;
+    }
+    HKEY parent;
+    if (RegOpenKeyExA(root, path.substr(0, split).c_str(), 0, KEY_ALL_ACCESS, &parent) == ERROR_SUCCESS) {
+        DeleteChildTree(parent, path.substr(split + 1));
+        RegCloseKey(parent);
+    }
 }
 
 void DeleteRegValue(HKEY root, const std::string &path, const std::string &name)

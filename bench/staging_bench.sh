@@ -1,0 +1,97 @@
+#!/bin/bash
+# Throughput and peak memory of the splitter mode and the joiner, against cat
+# moving the same bytes. Usage: bench/staging_bench.sh [BUILD_DIR] [DATA_DIR] [MIB]
+# BUILD_DIR: an x86_64 build (default build-staging); DATA_DIR: where the
+# input, pieces and outputs go (default BUILD_DIR/bench-data, removed at the
+# end); MIB: the input size in MiB (default 1024). Needs about 4 x MIB of disk.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath "${1:-$root/build-staging}")
+data=$(realpath -m "${2:-$build/bench-data}")
+mib=${3:-1024}
+pieces=50
+runs=3
+
+export WINEPREFIX=$build/bench-wineprefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export TMPDIR=$WINEPREFIX.tmp
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+[ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
+
+# The joiner, linked from the program's own library.
+x86_64-w64-mingw32-g++-posix -O2 -I"$root/src" -DWIN32_LEAN_AND_MEAN "$root/bench/join_bench.cpp" \
+    "$build/libzarized_core.a" -o "$build/JOINBENCH.EXE" -static \
+    -lkernel32 -luser32 -ladvapi32 -lversion -lole32 -luuid -lshell32
+# Creates and prepares the prefix (headless) on first use.
+"$root/scripts/wine-run.sh" "$WINEPREFIX" "$build/JOINBENCH.EXE" >/dev/null || true
+"$WINESERVER" -p600 </dev/null >/dev/null 2>&1 9>&- || true
+
+mkdir -p "$data/out"
+cleanup() { rm -rf "$data"; "$WINESERVER" -k 2>/dev/null || true; }
+trap cleanup EXIT
+cp "$build/ZARIZED.EXE" "$data/ZARIZED.EXE"
+
+bytes=$((mib * 1024 * 1024))
+# Piece size: the smallest that holds the file and its 4-byte count in 50 pieces.
+size=$(((bytes + 4 + pieces - 1) / pieces))
+echo "input: $bytes bytes, $pieces pieces of $size bytes (the last one cut)"
+head -c "$bytes" /dev/urandom >"$data/PATCH.RTP"
+cat "$data/PATCH.RTP" >/dev/null
+
+now() { date +%s%N; }
+# Runs a command with nothing dirty in the page cache; prints microseconds,
+# peak RSS (KiB) and exit status.
+measure() {
+    sync
+    local start end status=0
+    start=$(now)
+    /usr/bin/time -f %M -o "$data/rss" "$@" </dev/null >/dev/null 2>&1 9>&- || status=$?
+    end=$(now)
+    echo "$(((end - start) / 1000)) $(tail -1 "$data/rss") $status"
+}
+# The splitter mode always ends with 1, the bench joiner with 0 on success.
+expect() { [ "$1" -eq "$2" ] || { echo "FAIL: $3 ended with $1"; exit 1; }; }
+best() { sort -n | head -1; }
+idle_rss() { /usr/bin/time -f %M -o "$data/rss" "$@" </dev/null >/dev/null 2>&1 9>&- || true; tail -1 "$data/rss"; }
+
+cd "$data"
+split_idle=$(idle_rss "$WINE" ZARIZED.EXE /b)
+join_idle=$(idle_rss "$WINE" "$build/JOINBENCH.EXE")
+
+split_runs=() cat_split_runs=() join_runs=() cat_join_runs=()
+split_peak=0 join_peak=0
+piece_list=()
+for i in $(seq 0 $((pieces - 1))); do piece_list+=("PATCH.$i"); done
+for r in $(seq $runs); do
+    rm -f PATCH.[0-9]* out/*
+    read -r t m st < <(measure "$WINE" ZARIZED.EXE "/bPATCH.RTP,$size"); expect "$st" 1 split
+    split_runs+=("$t"); [ "$m" -gt "$split_peak" ] && split_peak=$m
+    read -r t m st < <(measure sh -c 'cat PATCH.RTP >out/CAT.RTP'); cat_split_runs+=("$t")
+    rm -f out/CAT.RTP
+    read -r t m st < <(measure "$WINE" "$build/JOINBENCH.EXE" PATCH.RTP . out); expect "$st" 0 join
+    join_runs+=("$t"); [ "$m" -gt "$join_peak" ] && join_peak=$m
+    cmp PATCH.RTP out/PATCH.RTP || { echo "FAIL: the joined file differs from the input"; exit 1; }
+    [ "$(ls PATCH.[0-9]* | wc -l)" -eq "$pieces" ] || { echo "FAIL: not $pieces pieces"; exit 1; }
+    read -r t m st < <(measure sh -c "cat ${piece_list[*]} >out/CAT.RTP"); cat_join_runs+=("$t")
+    rm -f out/*
+done
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+rate() { awk -v n="$bytes" -v us="$1" 'BEGIN { printf "%.0f MiB/s", n / 1048576 / (us / 1e6) }'; }
+s=$(printf '%s\n' "${split_runs[@]}" | best); cs=$(printf '%s\n' "${cat_split_runs[@]}" | best)
+j=$(printf '%s\n' "${join_runs[@]}" | best); cj=$(printf '%s\n' "${cat_join_runs[@]}" | best)
+limit=$((size / 1024 + 4096))
+split_mem=$((split_peak - split_idle)); join_mem=$((join_peak - join_idle))
+verdict() { [ "$1" = ok ] && echo "meets" || echo "MISSES"; }
+echo "split: $(rate "$s") vs cat $(rate "$cs"): ratio $(ratio "$cs" "$s") (target >= 0.80) [best of $runs]"
+echo "join:  $(rate "$j") vs cat $(rate "$cj"): ratio $(ratio "$cj" "$j") (target >= 0.80) [best of $runs]"
+echo "split peak memory above Wine's idle: $split_mem KiB (idle $split_idle KiB, limit $limit KiB)"
+echo "join peak memory above Wine's idle: $join_mem KiB (idle $join_idle KiB, limit $limit KiB)"
+ok=ok
+awk -v a="$cs" -v b="$s" 'BEGIN { exit !(a / b >= 0.8) }' || ok=no
+awk -v a="$cj" -v b="$j" 'BEGIN { exit !(a / b >= 0.8) }' || ok=no
+[ "$split_mem" -le "$limit" ] && [ "$join_mem" -le "$limit" ] || ok=no
+echo "bytes identical after split and join; targets: $(verdict $ok)"
+[ $ok = ok ]

@@ -13,6 +13,7 @@ deps:
 build: deps
 	cmake -S . -B build/i686 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
 	cmake --build build/i686 -j $(JOBS)
+	cp build/i686/PATCH.PIF build/PATCH.PIF
 	cmake -S . -B build/x64 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x64.cmake \
 	    -DZARIZED_SHIPPING_EXE=$(CURDIR)/build/i686/ZARIZED.EXE >/dev/null
 	cmake --build build/x64 -j $(JOBS)

@@ -1,0 +1,35 @@
+// The hand-off's text work over plain buffers (no Win32): the text of
+// PATCH.BAT, the bytes of one PIF field and the command line of a launch.
+#ifndef ZARIZED_HANDOFF_TEXT_H
+#define ZARIZED_HANDOFF_TEXT_H
+
+enum {
+    // The batch is built in one block of this size; its longest text, for a
+    // 259-character folder, is 73 + 4 x 259 = 1109 bytes.
+    HANDOFF_BATCH_BYTES = 5000,
+    // A launch's command line: at most 259 characters and its terminator.
+    LAUNCH_LINE_CHARS = 260,
+    // The widest PIF field the hand-off writes (the 64-byte ones).
+    PIF_FIELD_BYTES = 64
+};
+
+// Builds the six CR LF lines of PATCH.BAT for shortDir (the short form of
+// the product folder, no trailing backslash) into text and returns the
+// text's length in bytes (73 + 4 x length of shortDir), or 0 when the text
+// and a terminator would not fit capacity (nothing is written past it).
+int BuildHandoffBatchText(const char *shortDir, char *text, int capacity);
+
+// Fills the first count bytes of field with value: its bytes, then zero
+// bytes up to count; a value of count characters or more gives its first
+// count bytes and no terminator. count is at most PIF_FIELD_BYTES.
+void FillPifField(char *field, int count, const char *value);
+
+// Forms directory + "\" + program + " " + arguments into line (capacity
+// bytes); with no directory (0 or empty), program + " " + arguments. The
+// program's path is put in quotes when it holds a blank, so that no shorter
+// path before the blank can be started in its place. Returns 0, with line
+// empty, when the whole line does not fit.
+int BuildLaunchCommandLine(char *line, int capacity, const char *directory, const char *program,
+                           const char *arguments);
+
+#endif

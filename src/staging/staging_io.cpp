@@ -1,16 +1,18 @@
 // File and memory primitives of the staging operations.
 #include "staging_io.h"
 
-// Stores a 0 into every page of a fresh block. A block this large is new
-// mapped memory: a read request probes it page by page, reading before
-// writing, which first maps a shared zero page and then replaces it (two
-// faults and a TLB flush per page). One write per page up front makes that a
+// Stores a 0 into every page of a fresh block (size above 0). A large block
+// is new mapped memory, and a read request may probe it page by page, reading
+// before writing: that maps a shared zero page first and then replaces it,
+// two faults and a TLB flush per page. One write per page up front makes it a
 // single fault. The block is zero-initialised already, so nothing changes.
+// Counted in pages, so a size near 4 GB cannot wrap the offset.
 static void TouchPages(volatile unsigned char *data, DWORD size)
 {
-    DWORD offset;
-    for (offset = 0; offset < size; offset += 4096)
-        data[offset] = 0;
+    DWORD lastPage = (size - 1) / 4096;
+    DWORD page;
+    for (page = 0; page <= lastPage; ++page)
+        data[page * 4096] = 0;
 }
 
 HANDLE OpenForReading(const char *path)
@@ -39,9 +41,9 @@ void *AllocateBlock(DWORD size, HGLOBAL *block)
     *block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     if (*block) {
         data = GlobalLock(*block);
-        if (data)
+        if (data) {
             TouchPages((volatile unsigned char *)data, size);
-        if (!data) {
+        } else {
             GlobalFree(*block);
             *block = 0;
         }

@@ -22,7 +22,7 @@ struct JoinState {
 static int AskForDisk(DWORD diskNumber)
 {
     char format[PATH_CHARS];
-    char text[PATH_CHARS + 16];
+    char text[1024];  // the formatter's own limit
     int answer;
     if (!LoadStringA(ModuleInstance, IDS_INSERT_DISK, format, PATH_CHARS))
         return 0;

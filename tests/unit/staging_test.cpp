@@ -260,6 +260,18 @@ TEST_F(SplitJoin, PieceThatCannotBeCreatedStopsTheSplitWithAMessage)
     EXPECT_EQ("Error", boxes.boxes()[0].caption);
     EXPECT_EQ("Could not write the piece file " + JoinPath(source_, "Patch.2") + ".  The pieces are incomplete.",
               boxes.boxes()[0].text);
+
+    // An input named like its own piece 0 is never replaced while it is read.
+    const Bytes input = PatternBytes(500, 4);
+    WriteFileBytes(JoinPath(source_, "Data.0"), input);
+    int sizes[50] = {100};
+    EXPECT_EQ(0, SplitSpannedFile(JoinPath(source_, "Data.0").c_str(), sizes));
+    Bytes after;
+    ASSERT_TRUE(ReadFileBytes(JoinPath(source_, "Data.0"), &after));
+    EXPECT_EQ(input, after);
+    ASSERT_EQ(2u, boxes.boxes().size());
+    EXPECT_EQ("Could not write the piece file " + JoinPath(source_, "Data.0") + ".  The pieces are incomplete.",
+              boxes.boxes()[1].text);
 }
 
 TEST_F(SplitJoin, NoInputNoTableNoDot)

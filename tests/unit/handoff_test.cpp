@@ -16,6 +16,7 @@
 
 namespace {
 
+// The short form, or "" when it cannot be had within 1023 characters.
 std::string ShortForm(const std::string &path)
 {
     char buffer[1024] = "";
@@ -23,29 +24,19 @@ std::string ShortForm(const std::string &path)
     return length > 0 && length < sizeof(buffer) ? std::string(buffer) : std::string();
 }
 
-std::string LoadText(UINT id)
-{
-    char text[512] = "";
-    LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof(text));
-    return text;
-}
-
 std::string ReadText(const std::string &path)
 {
     Bytes data;
-    if (!ReadFileBytes(path, &data))
-        return "<missing>";
-    return std::string(data.begin(), data.end());
+    return ReadFileBytes(path, &data) ? std::string(data.begin(), data.end()) : "<missing>";
 }
 
 std::string ExpectedBatch(const std::string &s)
 {
-    return "@echo off\r\n" + s + "\\Patch.exe\r\n" + "del " + s + "\\Patch.exe\r\n" + "del " + s +
-           "\\Patch.rtp\r\n" + "del " + s + "\\Patch.pif\r\n" + "\r\n";
+    return "@echo off\r\n" + s + "\\Patch.exe\r\ndel " + s + "\\Patch.exe\r\ndel " + s + "\\Patch.rtp\r\ndel " + s +
+           "\\Patch.pif\r\n\r\n";
 }
 
-// A folder path of exactly `length` characters under base, made of 8.3
-// names (so its short form is itself), created on disk.
+// A folder of exactly `length` characters under base, of 8.3 names only.
 std::string FolderOfLength(const std::string &base, size_t length)
 {
     std::string path = base;
@@ -54,6 +45,18 @@ std::string FolderOfLength(const std::string &base, size_t length)
     if (path.size() < length)
         path += "\\" + std::string(length - path.size() - 1, 'X');
     MakeDir(path);
+    return path;
+}
+
+// A folder of "a b" names: their mangled short names are longer than they
+// are, so its short form is over the path limit and cannot be had.
+std::string FolderWithoutShortForm(const std::string &base)
+{
+    std::string path = base;
+    while (path.size() + 4 <= 230)
+        path += "\\a b";
+    MakeDir(path);
+    EXPECT_TRUE(ShortForm(path).empty() || ShortForm(path).size() >= PATH_CHARS);
     return path;
 }
 
@@ -69,9 +72,8 @@ TEST_F(Handoff, BatchNamesEveryFileByTheShortFormOfALongFolder)
     std::string dir = ScratchDir("handoff-batch") + "\\Kelvane Palomid Folder\\Product With Long Names";
     MakeDir(dir);
     std::string s = ShortForm(dir);
-    ASSERT_FALSE(s.empty());
-    ASSERT_NE(dir, s) << "the scratch folder should have a distinct short form";
-
+    ASSERT_NE("", s);
+    ASSERT_NE(dir, s);
     ASSERT_EQ(1, WriteHandoffBatch(dir.c_str()));
     std::string batch = ReadText(JoinPath(dir, "PATCH.BAT"));
     EXPECT_EQ(ExpectedBatch(s), batch);
@@ -83,24 +85,23 @@ TEST_F(Handoff, BatchForAShortFolderIsTheNinetySevenBytesAndReplacesAnOldOne)
     RemoveTree("C:\\APP");
     MakeDir("C:\\APP");
     ASSERT_TRUE(WriteFileBytes("C:\\APP\\PATCH.BAT", PatternBytes(500)));
-
     EXPECT_EQ(1, WriteHandoffBatch("C:\\APP"));
-    EXPECT_EQ(std::string("@echo off\r\n"
-                          "C:\\APP\\Patch.exe\r\n"
-                          "del C:\\APP\\Patch.exe\r\n"
-                          "del C:\\APP\\Patch.rtp\r\n"
-                          "del C:\\APP\\Patch.pif\r\n"
-                          "\r\n"),
+    EXPECT_EQ("@echo off\r\nC:\\APP\\Patch.exe\r\ndel C:\\APP\\Patch.exe\r\ndel C:\\APP\\Patch.rtp\r\n"
+              "del C:\\APP\\Patch.pif\r\n\r\n",
               ReadText("C:\\APP\\PATCH.BAT"));
     EXPECT_EQ(97u, ReadText("C:\\APP\\PATCH.BAT").size());
     RemoveTree("C:\\APP");
 }
 
-TEST_F(Handoff, BatchInAMissingFolderFails)
+TEST_F(Handoff, BatchFailsWithoutTheFolderOrItsShortForm)
 {
-    std::string dir = ScratchDir("handoff-batch") + "\\not here";
+    std::string missing = ScratchDir("handoff-batch") + "\\not here";
+    EXPECT_EQ(0, WriteHandoffBatch(missing.c_str()));
+    EXPECT_FALSE(FileExists(JoinPath(missing, "PATCH.BAT")));
+
+    std::string dir = FolderWithoutShortForm(ScratchDir("handoff-batch"));
     EXPECT_EQ(0, WriteHandoffBatch(dir.c_str()));
-    EXPECT_FALSE(FileExists(JoinPath(dir, "PATCH.BAT")));
+    EXPECT_EQ("", ReadText(JoinPath(dir, "PATCH.BAT"))) << "created, then left empty";
 }
 
 TEST_F(Handoff, BatchTextOfTheLongestFolderFitsAndNeverOverrunsASmallBuffer)
@@ -113,7 +114,6 @@ TEST_F(Handoff, BatchTextOfTheLongestFolderFitsAndNeverOverrunsASmallBuffer)
     char small[120];
     memset(small, 0x5A, sizeof(small));
     EXPECT_EQ(0, BuildHandoffBatchText("C:\\APP", small, 97));  // no room for the terminator
-    EXPECT_EQ(0, small[0]);
     for (size_t i = 97; i < sizeof(small); ++i)
         ASSERT_EQ(0x5A, small[i]) << i;
     EXPECT_EQ(97, BuildHandoffBatchText("C:\\APP", small, 98));
@@ -121,110 +121,57 @@ TEST_F(Handoff, BatchTextOfTheLongestFolderFitsAndNeverOverrunsASmallBuffer)
 
 // --- the shell command ---------------------------------------------------------
 
-TEST_F(Handoff, ShellCommandUsesTheShortFormsOfCommandComAndTheBatch)
+TEST_F(Handoff, ShellCommandUsesShortFormsAndTheLongFormsWhenFilesAreMissing)
 {
     std::string root = ScratchDir("handoff-shell");
     std::string windowsDir = root + "\\Windows Folder Of Length";
     std::string productDir = root + "\\Kelvane Palomid Product";
     MakeDir(windowsDir);
     MakeDir(productDir);
+    char program[PATH_CHARS];
+    char parameters[PATH_CHARS];
+    EXPECT_EQ(1, BuildShellCommand(windowsDir.c_str(), productDir.c_str(), program, parameters));
+    EXPECT_EQ(windowsDir + "\\COMMAND.COM", std::string(program));
+    EXPECT_EQ("/c " + productDir + "\\PATCH.BAT", std::string(parameters));
+
     WriteFileText(JoinPath(windowsDir, "COMMAND.COM"), "shell");
     WriteFileText(JoinPath(productDir, "PATCH.BAT"), "batch");
     std::string shortShell = ShortForm(JoinPath(windowsDir, "COMMAND.COM"));
     std::string shortBatch = ShortForm(JoinPath(productDir, "PATCH.BAT"));
     ASSERT_NE(JoinPath(windowsDir, "COMMAND.COM"), shortShell);
     ASSERT_NE(JoinPath(productDir, "PATCH.BAT"), shortBatch);
-
-    char program[PATH_CHARS];
-    char parameters[PATH_CHARS];
     EXPECT_EQ(1, BuildShellCommand(windowsDir.c_str(), productDir.c_str(), program, parameters));
     EXPECT_EQ(shortShell, std::string(program));
     EXPECT_EQ("/c " + shortBatch, std::string(parameters));
 }
 
-TEST_F(Handoff, ShellCommandFallsBackToTheLongFormsWhenTheFilesAreMissing)
-{
-    std::string root = ScratchDir("handoff-shell");
-    std::string windowsDir = root + "\\Windows Folder Of Length";
-    std::string productDir = root + "\\Kelvane Palomid Product";
-    MakeDir(windowsDir);
-    MakeDir(productDir);
-
-    char program[PATH_CHARS];
-    char parameters[PATH_CHARS];
-    EXPECT_EQ(1, BuildShellCommand(windowsDir.c_str(), productDir.c_str(), program, parameters));
-    EXPECT_EQ(windowsDir + "\\COMMAND.COM", std::string(program));
-    EXPECT_EQ("/c " + productDir + "\\PATCH.BAT", std::string(parameters));
-}
-
-struct GuardedBuffers {
-    char program[PATH_CHARS];
-    char programGuard[64];
-    char parameters[PATH_CHARS];
-    char parametersGuard[64];
-};
-
 TEST_F(Handoff, ShellCommandCutsOverlongPathsToItsBuffers)
 {
-    // A 248-character folder: its batch path (258 characters) is its own
-    // short form, and "/c " before it no longer fits 259 characters; the
-    // shell path (260 characters) does not fit at all.
-    // Under a root of 8.3 names, so that the path is its own short form.
+    struct {
+        char program[PATH_CHARS];
+        char programGuard[64];
+        char parameters[PATH_CHARS];
+        char parametersGuard[64];
+    } b;
+    // A 248-character folder of 8.3 names: the batch path (258 characters)
+    // is its own short form, too long for "/c " before it; the shell path
+    // (260 characters) fits nowhere. Then a folder with no short form at all.
     RemoveTree("C:\\ZHSHELL");
-    std::string dir = FolderOfLength("C:\\ZHSHELL", 248);
-    WriteFileText(JoinPath(dir, "PATCH.BAT"), "batch");
-    ASSERT_EQ(JoinPath(dir, "PATCH.BAT"), ShortForm(JoinPath(dir, "PATCH.BAT")));
-
-    GuardedBuffers b;
-    memset(&b, 0x5A, sizeof(b));
-    EXPECT_EQ(1, BuildShellCommand(dir.c_str(), dir.c_str(), b.program, b.parameters));
-    EXPECT_EQ((dir + "\\COMMAND.COM").substr(0, 259), std::string(b.program));
-    EXPECT_EQ(("/c " + dir + "\\PATCH.BAT").substr(0, 259), std::string(b.parameters));
-    for (size_t i = 0; i < sizeof(b.programGuard); ++i) {
-        ASSERT_EQ(0x5A, b.programGuard[i]) << i;
-        ASSERT_EQ(0x5A, b.parametersGuard[i]) << i;
+    std::string deep = FolderOfLength("C:\\ZHSHELL", 248);
+    std::string blank = FolderWithoutShortForm(ScratchDir("handoff-shell"));
+    for (const std::string &dir : {deep, blank}) {
+        WriteFileText(JoinPath(dir, "PATCH.BAT"), "batch");
+        memset(&b, 0x5A, sizeof(b));
+        EXPECT_EQ(1, BuildShellCommand(dir.c_str(), dir.c_str(), b.program, b.parameters));
+        EXPECT_EQ((dir + "\\COMMAND.COM").substr(0, 259), std::string(b.program));
+        EXPECT_EQ(("/c " + dir + "\\PATCH.BAT").substr(0, 259), std::string(b.parameters));
+        EXPECT_EQ(std::string(64, 0x5A), std::string(b.programGuard, 64));
+        EXPECT_EQ(std::string(64, 0x5A), std::string(b.parametersGuard, 64));
     }
     RemoveTree("C:\\ZHSHELL");
 }
 
-TEST_F(Handoff, ShellCommandTakesTheLongFormWhenTheShortFormIsLongerThanTheBuffer)
-{
-    // Names with blanks get mangled short names longer than themselves, so a
-    // long path of them has a short form of more than 259 characters.
-    std::string dir = ScratchDir("handoff-shell");
-    while (dir.size() + 4 <= 230)
-        dir += "\\a b";
-    MakeDir(dir);
-    WriteFileText(JoinPath(dir, "PATCH.BAT"), "batch");
-    char probe[PATH_CHARS];
-    DWORD probed = GetShortPathNameA(JoinPath(dir, "PATCH.BAT").c_str(), probe, PATH_CHARS);
-    ASSERT_TRUE(probed == 0 || probed >= PATH_CHARS) << probed;
-
-    GuardedBuffers b;
-    memset(&b, 0x5A, sizeof(b));
-    EXPECT_EQ(1, BuildShellCommand("C:\\windows", dir.c_str(), b.program, b.parameters));
-    EXPECT_EQ(("/c " + dir + "\\PATCH.BAT").substr(0, 259), std::string(b.parameters));
-    for (size_t i = 0; i < sizeof(b.parametersGuard); ++i)
-        ASSERT_EQ(0x5A, b.parametersGuard[i]) << i;
-}
-
 // --- the PIF fields ------------------------------------------------------------
-
-struct FieldWrite {
-    size_t offset;
-    size_t count;
-    std::string value;
-};
-
-// The file as it must be after the four writes: each write's bytes are the
-// value followed by zeros, or its first `count` bytes; all else as it was.
-Bytes Patched(Bytes file, const FieldWrite (&writes)[4])
-{
-    for (const FieldWrite &w : writes)
-        for (size_t i = 0; i < w.count; ++i)
-            file[w.offset + i] = i < w.value.size() ? (unsigned char)w.value[i] : 0;
-    return file;
-}
 
 class PifFields : public Handoff {
 protected:
@@ -237,58 +184,34 @@ protected:
             b |= 0x01;  // no zero byte anywhere, so every written zero shows
         ASSERT_TRUE(WriteFileBytes(pif_, original_));
     }
-
-    Bytes Run(const std::string &program, const std::string &dir, const std::string &parameters, int expected = 1)
-    {
-        EXPECT_EQ(expected, PatchPifFile(pif_.c_str(), dir.c_str(), program.c_str(), parameters.c_str()));
-        Bytes after;
-        ReadFileBytes(pif_, &after);
-        return after;
-    }
-
     std::string pif_;
     Bytes original_;
 };
 
-TEST_F(PifFields, ShortValuesArePaddedWithZerosUpToEachCount)
+TEST_F(PifFields, EachValueIsPaddedWithZerosOrCutToItsCountAndNothingElseChanges)
 {
-    std::string program = "C:\\WINDOWS\\COMMAND.COM";
-    std::string dir = "C:\\APP";
-    std::string parameters = "/c C:\\APP\\PATCH.BAT";
-    Bytes after = Run(program, dir, parameters);
-    FieldWrite writes[4] = {{0x24, 57, program}, {0x65, 47, dir}, {0xA5, 63, parameters}, {0x1C5, 63, parameters}};
-    EXPECT_EQ(Patched(original_, writes), after);
-    // The padding stops at each count: the next byte is the file's own.
-    EXPECT_EQ(0, after[0x24 + 56]);
-    EXPECT_EQ(original_[0x24 + 57], after[0x24 + 57]);
-    EXPECT_EQ(0, after[0x65 + 46]);
-    EXPECT_EQ(original_[0x65 + 47], after[0x65 + 47]);
-    EXPECT_EQ(original_[0x1C5 + 63], after[0x1C5 + 63]);
-}
-
-TEST_F(PifFields, ValuesOfExactlyEachCountGetNoTerminator)
-{
-    std::string program(57, 'P');
-    std::string dir(47, 'D');
-    std::string parameters(63, 'A');
-    Bytes after = Run(program, dir, parameters);
-    FieldWrite writes[4] = {{0x24, 57, program}, {0x65, 47, dir}, {0xA5, 63, parameters}, {0x1C5, 63, parameters}};
-    EXPECT_EQ(Patched(original_, writes), after);
-    EXPECT_EQ(std::string(after.begin() + 0x65, after.begin() + 0x65 + 48), dir + (char)original_[0x65 + 47]);
-}
-
-TEST_F(PifFields, LongerValuesAreCutToEachCount)
-{
-    std::string program = "C:\\" + std::string(100, 'P');
-    std::string dir = "C:\\" + std::string(60, 'D');
-    std::string parameters = "/c " + std::string(200, 'A');
-    Bytes after = Run(program, dir, parameters);
-    FieldWrite writes[4] = {{0x24, 57, program.substr(0, 57)},
-                            {0x65, 47, dir.substr(0, 47)},
-                            {0xA5, 63, parameters.substr(0, 63)},
-                            {0x1C5, 63, parameters.substr(0, 63)}};
-    EXPECT_EQ(Patched(original_, writes), after);
-    EXPECT_EQ(original_.size(), after.size());
+    struct Case {
+        std::string program, dir, parameters;
+    } cases[] = {
+        {"C:\\WINDOWS\\COMMAND.COM", "C:\\APP", "/c C:\\APP\\PATCH.BAT"},
+        {std::string(57, 'P'), std::string(47, 'D'), std::string(63, 'A')},  // exactly each count
+        {std::string(100, 'P'), std::string(60, 'D'), std::string(200, 'A')},
+    };
+    for (const Case &c : cases) {
+        ASSERT_TRUE(WriteFileBytes(pif_, original_));
+        EXPECT_EQ(1, PatchPifFile(pif_.c_str(), c.dir.c_str(), c.program.c_str(), c.parameters.c_str()));
+        Bytes expected = original_;
+        const struct {
+            size_t offset, count;
+            const std::string &value;
+        } writes[] = {{0x24, 57, c.program}, {0x65, 47, c.dir}, {0xA5, 63, c.parameters}, {0x1C5, 63, c.parameters}};
+        for (const auto &w : writes)
+            for (size_t i = 0; i < w.count; ++i)
+                expected[w.offset + i] = i < w.value.size() ? (unsigned char)w.value[i] : 0;
+        Bytes after;
+        ASSERT_TRUE(ReadFileBytes(pif_, &after));
+        EXPECT_EQ(expected, after) << c.program.size();
+    }
 }
 
 TEST_F(PifFields, AMissingOrLockedPifIsLeftAlone)
@@ -302,37 +225,22 @@ TEST_F(PifFields, AMissingOrLockedPifIsLeftAlone)
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     EXPECT_EQ(0, PatchPifFile(pif_.c_str(), "C:\\APP", "C:\\COMMAND.COM", "/c C:\\APP\\PATCH.BAT"));
     CloseHandle(holder);
-    Bytes after;
-    ReadFileBytes(pif_, &after);
-    EXPECT_EQ(original_, after);
-}
-
-// Reads the zero-terminated text of a field; "<unterminated>" when the
-// field holds no zero byte.
-std::string FieldText(const Bytes &file, size_t offset, size_t width)
-{
-    for (size_t i = 0; i < width; ++i)
-        if (file[offset + i] == 0)
-            return std::string(file.begin() + offset, file.begin() + offset + i);
-    return "<unterminated>";
+    EXPECT_EQ(std::string(original_.begin(), original_.end()), ReadText(pif_));
 }
 
 TEST_F(PifFields, TheShippedPifKeepsEveryCutValueTerminatedInsideItsField)
 {
     Bytes shipped;
     ASSERT_TRUE(ReadFileBytes(BuildPath("PATCH.PIF"), &shipped));
-    ASSERT_EQ(967u, shipped.size());
     ASSERT_TRUE(WriteFileBytes(pif_, shipped));
-    std::string program(80, 'P');
-    std::string dir(80, 'D');
-    std::string parameters(80, 'A');
-    EXPECT_EQ(1, PatchPifFile(pif_.c_str(), dir.c_str(), program.c_str(), parameters.c_str()));
-    Bytes after;
-    ASSERT_TRUE(ReadFileBytes(pif_, &after));
-    EXPECT_EQ(program.substr(0, 57), FieldText(after, 0x24, 63));
-    EXPECT_EQ(dir.substr(0, 47), FieldText(after, 0x65, 64));
-    EXPECT_EQ(parameters.substr(0, 63), FieldText(after, 0xA5, 64));
-    EXPECT_EQ(parameters.substr(0, 63), FieldText(after, 0x1C5, 64));
+    std::string value(80, 'V');
+    EXPECT_EQ(1, PatchPifFile(pif_.c_str(), value.c_str(), value.c_str(), value.c_str()));
+    std::string after = ReadText(pif_);
+    // The text a reader sees in each field: up to its first zero byte.
+    EXPECT_EQ(value.substr(0, 57), std::string(after.c_str() + 0x24));
+    EXPECT_EQ(value.substr(0, 47), std::string(after.c_str() + 0x65));
+    EXPECT_EQ(value.substr(0, 63), std::string(after.c_str() + 0xA5));
+    EXPECT_EQ(value.substr(0, 63), std::string(after.c_str() + 0x1C5));
 }
 
 // --- the launch ----------------------------------------------------------------
@@ -344,13 +252,18 @@ protected:
         Handoff::SetUp();
         root_ = ScratchDir(std::string("handoff-launch-") +
                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        dir_ = JoinPath(root_, "bin");
-        MakeDir(dir_);
-        ASSERT_TRUE(CopyFileA(BuildPath("SLEEPER.EXE").c_str(), JoinPath(dir_, "SLEEPER.EXE").c_str(), FALSE))
-            << GetLastError() << " " << BuildPath("SLEEPER.EXE") << " " << dir_ << " " << GetFileAttributesA(dir_.c_str());
+        dir_ = Sleeper(JoinPath(root_, "bin"), "SLEEPER.EXE");
         UseMark("mark");
     }
     void TearDown() override { SetEnvironmentVariableA("ZARIZED_SLEEPER_MARK", nullptr); }
+
+    // Puts a copy of SLEEPER.EXE in dir under name; returns dir.
+    static std::string Sleeper(const std::string &dir, const std::string &name)
+    {
+        MakeDir(dir);
+        EXPECT_TRUE(CopyFileA(BuildPath("SLEEPER.EXE").c_str(), JoinPath(dir, name).c_str(), FALSE));
+        return dir;
+    }
 
     // The file the next started sleeper writes its own path into.
     void UseMark(const std::string &name)
@@ -361,25 +274,12 @@ protected:
 
     bool WaitForMark(DWORD timeoutMs)
     {
-        for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
-            if (FileExists(mark_))
-                return true;
+        for (DWORD waited = 0; waited < timeoutMs && !FileExists(mark_); waited += 100)
             Sleep(100);
-        }
         return FileExists(mark_);
     }
 
-    static void ExpectOnlyMessage2006(const MessageBoxRecorder &recorder)
-    {
-        ASSERT_EQ(1u, recorder.boxes().size());
-        EXPECT_EQ(LoadText(IDS_ERROR), recorder.boxes()[0].caption);
-        EXPECT_EQ(LoadText(IDS_CANT_RUN), recorder.boxes()[0].text);
-        EXPECT_EQ((UINT)MB_OK, recorder.boxes()[0].style);
-    }
-
-    std::string root_;
-    std::string dir_;
-    std::string mark_;
+    std::string root_, dir_, mark_;
 };
 
 TEST_F(Launch, StartsAProgramAndWaitsForIt)
@@ -387,6 +287,11 @@ TEST_F(Launch, StartsAProgramAndWaitsForIt)
     MessageBoxRecorder recorder;
     EXPECT_EQ(1, LaunchProgram("SLEEPER.EXE", dir_.c_str(), "300", 1));
     EXPECT_EQ(JoinPath(dir_, "SLEEPER.EXE"), ReadText(mark_)) << "the wait ends when the program has ended";
+    // With no folder, the name is the whole path.
+    std::string program = JoinPath(dir_, "SLEEPER.EXE");
+    UseMark("whole-path");
+    EXPECT_EQ(1, LaunchProgram(program.c_str(), nullptr, "0", 1));
+    EXPECT_EQ(program, ReadText(mark_));
     EXPECT_TRUE(recorder.boxes().empty());
 }
 
@@ -414,71 +319,52 @@ TEST_F(Launch, AWaitThatTimesOutStillCountsAsStarted)
     EXPECT_TRUE(WaitForMark(10000));
 }
 
-TEST_F(Launch, TheFolderAndNameMustStayBelow260Characters)
+TEST_F(Launch, RefusalsAndFailedStartsShowMessage2006AndStartNothing)
 {
     // 248 + 9 + 2 = 259 starts; 248 + 10 + 2 = 260 fails before anything
-    // starts, though the program is there and its path is valid.
-    std::string dir = FolderOfLength(root_ + "\\deep", 248);
-    ASSERT_TRUE(CopyFileA(BuildPath("SLEEPER.EXE").c_str(), JoinPath(dir, "SLEEP.EXE").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(BuildPath("SLEEPER.EXE").c_str(), JoinPath(dir, "SLEEPR.EXE").c_str(), FALSE));
+    // starts, though that program is there and its path is valid.
+    std::string deep = Sleeper(FolderOfLength(root_ + "\\deep", 248), "SLEEP.EXE");
+    Sleeper(deep, "SLEEPR.EXE");
     {
         MessageBoxRecorder recorder;
-        EXPECT_EQ(1, LaunchProgram("SLEEP.EXE", dir.c_str(), "", 1));
-        EXPECT_EQ(JoinPath(dir, "SLEEP.EXE"), ReadText(mark_));
+        EXPECT_EQ(1, LaunchProgram("SLEEP.EXE", deep.c_str(), "", 1));
+        EXPECT_EQ(JoinPath(deep, "SLEEP.EXE"), ReadText(mark_));
         EXPECT_TRUE(recorder.boxes().empty());
     }
-    UseMark("mark-260");
-    {
+    UseMark("refused");
+    std::string dir250 = "C:\\" + std::string(247, 'D');
+    std::string longArguments = "0 " + std::string(300, 'x');
+    const struct {
+        const char *program;
+        std::string dir, arguments;
+    } cases[] = {
+        {"SLEEPR.EXE", deep, ""},
+        {"ABCD.EXE", dir250, ""},                   // 250 + 8 + 2
+        {"SLEEPER.EXE", dir_, longArguments},        // the line would pass 259 characters
+        {"MISSING.EXE", dir_, ""},                   // cannot start
+    };
+    for (const auto &c : cases) {
         MessageBoxRecorder recorder;
-        EXPECT_EQ(0, LaunchProgram("SLEEPR.EXE", dir.c_str(), "", 1));
-        ExpectOnlyMessage2006(recorder);
-    }
-    {
-        MessageBoxRecorder recorder;
-        std::string dir250 = "C:\\" + std::string(247, 'D');
-        EXPECT_EQ(0, LaunchProgram("ABCD.EXE", dir250.c_str(), "", 1));
-        ExpectOnlyMessage2006(recorder);
+        EXPECT_EQ(0, LaunchProgram(c.program, c.dir.c_str(), c.arguments.c_str(), 1)) << c.program;
+        ASSERT_EQ(1u, recorder.boxes().size()) << c.program;
+        EXPECT_EQ("Error", recorder.boxes()[0].caption);
+        EXPECT_EQ("Can't run 'REGEDIT.EXE'.  Program terminating.  Please view 'READNOW.TXT' for instructions on "
+                  "how to manually apply the maintenance release.",
+                  recorder.boxes()[0].text);
+        EXPECT_EQ((UINT)MB_OK, recorder.boxes()[0].style);
     }
     Sleep(300);
     EXPECT_FALSE(FileExists(mark_));
-}
-
-TEST_F(Launch, ArgumentsThatOverflowTheCommandLineFailWithoutStarting)
-{
-    MessageBoxRecorder recorder;
-    std::string arguments = "0 " + std::string(300, 'x');
-    EXPECT_EQ(0, LaunchProgram("SLEEPER.EXE", dir_.c_str(), arguments.c_str(), 1));
-    ExpectOnlyMessage2006(recorder);
-    Sleep(300);
-    EXPECT_FALSE(FileExists(mark_));
-}
-
-TEST_F(Launch, AProgramThatCannotStartShowsMessage2006)
-{
-    MessageBoxRecorder recorder;
-    EXPECT_EQ(0, LaunchProgram("MISSING.EXE", dir_.c_str(), "", 0));
-    ExpectOnlyMessage2006(recorder);
 }
 
 TEST_F(Launch, AFolderWithBlanksStartsTheProgramItNames)
 {
     // Unquoted, "...\with blank\SLEEPER.EXE" would start "...\with.exe".
-    std::string dir = JoinPath(root_, "with blank");
-    MakeDir(dir);
-    ASSERT_TRUE(CopyFileA(BuildPath("SLEEPER.EXE").c_str(), JoinPath(dir, "SLEEPER.EXE").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(BuildPath("SLEEPER.EXE").c_str(), JoinPath(root_, "with.exe").c_str(), FALSE));
+    std::string dir = Sleeper(JoinPath(root_, "with blank"), "SLEEPER.EXE");
+    Sleeper(root_, "with.exe");
     MessageBoxRecorder recorder;
     EXPECT_EQ(1, LaunchProgram("SLEEPER.EXE", dir.c_str(), "0", 1));
     EXPECT_EQ(JoinPath(dir, "SLEEPER.EXE"), ReadText(mark_));
-    EXPECT_TRUE(recorder.boxes().empty());
-}
-
-TEST_F(Launch, WithoutAFolderTheNameIsTheWholePath)
-{
-    MessageBoxRecorder recorder;
-    std::string program = JoinPath(dir_, "SLEEPER.EXE");
-    EXPECT_EQ(1, LaunchProgram(program.c_str(), nullptr, "0", 1));
-    EXPECT_EQ(program, ReadText(mark_));
     EXPECT_TRUE(recorder.boxes().empty());
 }
 

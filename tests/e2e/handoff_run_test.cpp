@@ -1,0 +1,120 @@
+// The real program, from the first check to the hand-off: a normal run that
+// stages, migrates, writes PATCH.BAT and the PIF fields, announces the
+// restart and starts Patch.pif. Wine cannot start a PIF, so under Wine the
+// run ends with message 2006 and exit code -1 right after the restart message.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "files.h"
+#include "installation.h"
+#include "program_runner.h"
+#include "registry.h"
+
+namespace {
+
+const DWORD kFailed = 0xFFFFFFFF;
+const char kRestartCaption[] = "Kelvane Palomid 95.0.b Maintenance Release";
+const char kRestartText[] =
+    "To complete the upgrade, Windows must be restarted.  Close all applications and press OK to restart Windows.";
+const char kCantRun[] =
+    "Can't run 'REGEDIT.EXE'.  Program terminating.  Please view 'READNOW.TXT' for instructions on how to "
+    "manually apply the maintenance release.";
+
+std::string ShortForm(const std::string &path)
+{
+    char buffer[MAX_PATH] = "";
+    DWORD length = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(buffer) : std::string();
+}
+
+std::string Upper(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return (char)toupper(c); });
+    return text;
+}
+
+std::string Describe(const RunResult &run)
+{
+    std::string text = "exit " + std::to_string(run.exitCode);
+    for (const RecordedBox &box : run.boxes)
+        text += "\n[" + box.caption + "] " + box.text;
+    return text;
+}
+
+TEST(HandoffRun, ANormalRunReachesTheHandoffAndEndsWithMessage2006UnderWine)
+{
+    ProductRegistryScope registry;
+    std::string root = ScratchDir("handoff-run");
+    std::string product = JoinPath(root, "Kelvane Palomid Program Folder");
+    std::string media = JoinPath(root, "media");
+    InstallProduct(product, "release_95_0_a");
+    ASSERT_TRUE(WriteFileText(JoinPath(product, "ctl3d32.dll"), "old control library"));
+
+    Bytes pif;
+    ASSERT_TRUE(ReadFileBytes(BuildPath("PATCH.PIF"), &pif));
+    ASSERT_EQ(967u, pif.size());
+    Bytes engine = PatternBytes(3000, 11);
+    Bytes data = PatternBytes(20000, 12);
+    MakeMedia(media, "95.0.a", engine, pif, data);
+
+    RunResult run = RunProgramFrom(media, "");
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(kFailed, run.exitCode) << Describe(run);
+    // The restart message first, with its OK button; then the failed start.
+    ASSERT_EQ(2u, run.boxes.size()) << Describe(run);
+    EXPECT_EQ(kRestartCaption, run.boxes[0].caption);
+    EXPECT_EQ(kRestartText, run.boxes[0].text);
+    EXPECT_EQ((UINT)MB_OK, run.boxes[0].style);
+    EXPECT_EQ("Error", run.boxes[1].caption);
+    EXPECT_EQ(kCantRun, run.boxes[1].text);
+    EXPECT_EQ((UINT)MB_OK, run.boxes[1].style);
+
+    // The folder as the hand-off leaves it: the staged files, the batch, and
+    // no old control library.
+    std::vector<std::string> names;
+    for (const std::string &name : ListDir(product))
+        names.push_back(Upper(name));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ((std::vector<std::string>{"PATCH.BAT", "PATCH.EXE", "PATCH.PIF", "PATCH.RTP", "ZELFSV4.DLL"}), names);
+    Bytes staged, joined;
+    EXPECT_TRUE(ReadFileBytes(JoinPath(product, "Patch.exe"), &staged) && staged == engine);
+    EXPECT_TRUE(ReadFileBytes(JoinPath(product, "Patch.rtp"), &joined) && joined == data);
+
+    // PATCH.BAT names everything by the folder's short form.
+    std::string s = ShortForm(product);
+    ASSERT_FALSE(s.empty());
+    ASSERT_NE(product, s);
+    Bytes batch;
+    ASSERT_TRUE(ReadFileBytes(JoinPath(product, "PATCH.BAT"), &batch));
+    EXPECT_EQ("@echo off\r\n" + s + "\\Patch.exe\r\ndel " + s + "\\Patch.exe\r\ndel " + s + "\\Patch.rtp\r\ndel " + s +
+                  "\\Patch.pif\r\n\r\n",
+              std::string(batch.begin(), batch.end()));
+
+    // Patch.pif: the shipped file with its four fields written. Wine has no
+    // COMMAND.COM, so the shell program is its long path.
+    char windowsDir[MAX_PATH] = "";
+    GetWindowsDirectoryA(windowsDir, MAX_PATH);
+    std::string shell = JoinPath(windowsDir, "COMMAND.COM");
+    if (!ShortForm(shell).empty())
+        shell = ShortForm(shell);
+    std::string parameters = "/c " + ShortForm(JoinPath(product, "PATCH.BAT"));
+    ASSERT_GT(product.size(), 47u) << "the folder should fill the startup-directory write";
+    Bytes expected = pif;
+    const struct {
+        size_t offset, count;
+        const std::string &value;
+    } writes[] = {{0x24, 57, shell}, {0x65, 47, product}, {0xA5, 63, parameters}, {0x1C5, 63, parameters}};
+    for (const auto &w : writes)
+        for (size_t i = 0; i < w.count; ++i)
+            expected[w.offset + i] = i < w.value.size() ? (unsigned char)w.value[i] : 0;
+    Bytes patched;
+    ASSERT_TRUE(ReadFileBytes(JoinPath(product, "Patch.pif"), &patched));
+    EXPECT_EQ(expected, patched);
+}
+
+}  // namespace

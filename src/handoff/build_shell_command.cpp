@@ -4,16 +4,18 @@
 #include "../runtime/runtime.h"
 
 // The short form of dir + "\" + name into out (260 bytes). When it cannot be
-// had (no such file, or a short form of 260 characters or more), the long
-// form, cut to the buffer, stands in for it.
+// had (no such file, a short form of 260 characters or more, or a long path
+// that does not fit, which is not looked up cut), the long form, cut to the
+// buffer, stands in for it.
 static void ShortPathOrLong(const char *dir, const char *name, char *out)
 {
     char longPath[PATH_CHARS];
-    DWORD length;
-    RtCopyText(longPath, PATH_CHARS, dir);
-    RtAppendText(longPath, PATH_CHARS, "\\");
-    RtAppendText(longPath, PATH_CHARS, name);
-    length = GetShortPathNameA(longPath, out, PATH_CHARS);
+    DWORD length = 0;
+    int fits = RtCopyText(longPath, PATH_CHARS, dir);
+    fits = RtAppendText(longPath, PATH_CHARS, "\\") && fits;
+    fits = RtAppendText(longPath, PATH_CHARS, name) && fits;
+    if (fits)
+        length = GetShortPathNameA(longPath, out, PATH_CHARS);
     if (length == 0 || length >= PATH_CHARS)
         RtCopyText(out, PATH_CHARS, longPath);
 }

@@ -1,0 +1,140 @@
+// Stored FTP passwords end in the scrambled REG_BINARY form, against the real
+// registry under Wine.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "migrate/migrate.h"
+#include "registry.h"
+
+// The import slot through which the program calls RegEnumKeyExA.
+typedef LONG(WINAPI *EnumKeyFn)(HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPSTR, LPDWORD, PFILETIME);
+extern "C" EnumKeyFn __imp_RegEnumKeyExA;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+const char kSites[] = "Software\\Quorvel\\Palomid\\ZELFSV4\\FTP";
+
+std::string Site(const std::string &name)
+{
+    return std::string(kSites) + "\\" + name;
+}
+
+// The stored form, byte by byte: XORed with the decimal length and the fixed key.
+Bytes Stored(const std::string &password)
+{
+    const std::string lengthKey = std::to_string(password.size());
+    Bytes bytes(password.size());
+    for (size_t i = 0; i < password.size(); ++i)
+        bytes[i] = (unsigned char)(password[i] ^ lengthKey[i % lengthKey.size()] ^ "Ode Parvilk"[i % 11]);
+    return bytes;
+}
+
+RegValue Binary(const Bytes &data)
+{
+    RegValue value;
+    value.exists = true;
+    value.type = REG_BINARY;
+    value.data = data;
+    return value;
+}
+
+RegValue PasswordOf(const std::string &site)
+{
+    return ReadRegValue(HKEY_CURRENT_USER, Site(site), "Password");
+}
+
+TEST(FtpPasswords, EveryFormEndsAsScrambledBinaryAndASecondRunChangesNothing)
+{
+    ProductRegistryScope scope;
+    std::string fifty;
+    for (int i = 0; i < 50; ++i)
+        fifty += (char)('A' + i % 26);
+    std::string zeroed = "pa?wd!";  // its third byte scrambles to zero
+    zeroed[2] = (char)('6' ^ 'e');
+    SetRegString(HKEY_CURRENT_USER, Site("plain"), "Password", "secret");
+    SetRegString(HKEY_CURRENT_USER, Site("plain long"), "Password", fifty);
+    SetRegString(HKEY_CURRENT_USER, Site("plain empty"), "Password", "");
+    SetRegDword(HKEY_CURRENT_USER, Site("number"), "Password", 7);
+    SetRegString(HKEY_CURRENT_USER, Site("expandable"), "Password", "secret", REG_EXPAND_SZ);
+    SetRegBinary(HKEY_CURRENT_USER, Site("scrambled"), "Password", Stored("hunter2"));
+    SetRegBinary(HKEY_CURRENT_USER, Site("scrambled zero"), "Password", Stored(zeroed));
+    SetRegBinary(HKEY_CURRENT_USER, Site("scrambled long"), "Password", Stored(fifty));
+    SetRegString(HKEY_CURRENT_USER, Site("no password"), "Host", "ftp.example");
+    SetRegString(HKEY_CURRENT_USER, Site("too long"), "Password", std::string(300, 't'));
+    const RegValue tooLong = PasswordOf("too long");
+    ASSERT_EQ(0, Stored(zeroed)[2]);
+
+    RescrambleFtpPasswords();
+    const RegSnapshot once = SnapshotRegTree(HKEY_CURRENT_USER, kSites);
+    RescrambleFtpPasswords();
+
+    EXPECT_EQ(once, SnapshotRegTree(HKEY_CURRENT_USER, kSites));
+    EXPECT_EQ(Binary(Stored("secret")), PasswordOf("plain"));
+    EXPECT_EQ(Binary(Stored(fifty.substr(0, 40))), PasswordOf("plain long"));
+    EXPECT_EQ(Binary({}), PasswordOf("plain empty"));
+    EXPECT_EQ(Binary({}), PasswordOf("number"));
+    EXPECT_EQ(Binary({}), PasswordOf("expandable"));
+    EXPECT_EQ(Binary(Stored("hunter2")), PasswordOf("scrambled"));
+    EXPECT_EQ(Binary(Stored(zeroed)), PasswordOf("scrambled zero"));
+    // Unscrambled with its own length key 50, cut, scrambled again with 40.
+    EXPECT_EQ(Binary(Stored(fifty.substr(0, 40))), PasswordOf("scrambled long"));
+    EXPECT_FALSE(PasswordOf("no password").exists);
+    EXPECT_EQ("ftp.example", ReadRegValue(HKEY_CURRENT_USER, Site("no password"), "Host").Text());
+    EXPECT_EQ(301u, tooLong.data.size());
+    EXPECT_EQ(tooLong, PasswordOf("too long"));
+}
+
+// A site name too long for the 260-byte buffer (a double-byte code page can
+// make one of a 256-character key name) must not end the enumeration.
+EnumKeyFn g_realEnumKey;
+
+LONG WINAPI EnumKeyWithOverlongName(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved,
+                                    LPSTR keyClass, LPDWORD classSize, PFILETIME written)
+{
+    LONG result = g_realEnumKey(key, index, name, nameSize, reserved, keyClass, classSize, written);
+    if (result == ERROR_SUCCESS && std::string(name).rfind("overlong", 0) == 0) {
+        *nameSize = 400;
+        return ERROR_MORE_DATA;
+    }
+    return result;
+}
+
+void SetEnumKeyImport(EnumKeyFn fn)
+{
+    DWORD old;
+    VirtualProtect(&__imp_RegEnumKeyExA, sizeof(fn), PAGE_READWRITE, &old);
+    __imp_RegEnumKeyExA = fn;
+    VirtualProtect(&__imp_RegEnumKeyExA, sizeof(fn), old, &old);
+}
+
+TEST(FtpPasswords, SiteNameTooLongForTheBufferIsPassedOver)
+{
+    ProductRegistryScope scope;
+    SetRegString(HKEY_CURRENT_USER, Site("a site"), "Password", "first");
+    SetRegString(HKEY_CURRENT_USER, Site("overlong site"), "Password", "middle");
+    SetRegString(HKEY_CURRENT_USER, Site("z site"), "Password", "last");
+
+    g_realEnumKey = __imp_RegEnumKeyExA;
+    SetEnumKeyImport(EnumKeyWithOverlongName);
+    RescrambleFtpPasswords();
+    SetEnumKeyImport(g_realEnumKey);
+
+    EXPECT_EQ(Binary(Stored("first")), PasswordOf("a site"));
+    EXPECT_EQ((DWORD)REG_SZ, PasswordOf("overlong site").type);
+    EXPECT_EQ(Binary(Stored("last")), PasswordOf("z site"));
+}
+
+TEST(FtpPasswords, WithoutTheSitesKeyNothingChanges)
+{
+    ProductRegistryScope scope;
+    SetRegString(HKEY_CURRENT_USER, "Software\\Quorvel\\Palomid\\ZELFSV4", "Password", "secret");
+    const RegSnapshot before = SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel");
+    RescrambleFtpPasswords();
+    EXPECT_EQ(before, SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel"));
+}
+
+}  // namespace

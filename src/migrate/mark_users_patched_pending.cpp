@@ -1,3 +1,0 @@
-// PENDING: replaced by mark_users_patched.cpp.
-#include "migrate.h"
-void MarkUsersPatched(void) {}

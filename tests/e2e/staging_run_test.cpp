@@ -125,6 +125,25 @@ TEST_F(SplitterRun, UnsafeTablesAreRefusedBeforeAnyPiece)
     }
 }
 
+TEST_F(SplitterRun, InputOfFourGigabytesOrMoreIsRefused)
+{
+    // Sparse: 4 GB and 16 bytes, which a 32-bit size would take for 16.
+    HANDLE file = CreateFileA(JoinPath(dir_, "PATCH.RTP").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = 0x100000010LL;
+    SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+    RunResult run = RunProgramFrom(dir_, "/bPATCH.RTP,2000000000");
+    EXPECT_EQ(1u, run.exitCode);
+    ASSERT_EQ(1u, run.boxes.size()) << Describe(run);
+    EXPECT_EQ("Error", run.boxes[0].caption);
+    EXPECT_EQ("The source file is too large to split.  No piece was written.", run.boxes[0].text);
+    EXPECT_TRUE(Pieces().empty());
+    DeleteFileA(JoinPath(dir_, "PATCH.RTP").c_str());
+}
+
 TEST_F(SplitterRun, PathsAreCutAtTheirLastDot)
 {
     // An absolute path through a dotted folder, run from elsewhere.

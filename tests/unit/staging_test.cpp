@@ -33,6 +33,17 @@ bool IsDiskPrompt(const RecordedBox &box, int disk)
            box.style == (UINT)MB_OKCANCEL;
 }
 
+// A sparse file of 4 GB and 16 bytes: its size does not fit in 32 bits.
+void WriteOverFourGigabytes(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = 0x100000010LL;
+    SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+}
+
 class Staging : public ::testing::Test {
 protected:
     void SetUp() override { ModuleInstance = GetModuleHandleA(nullptr); }
@@ -83,7 +94,11 @@ TEST_F(Staging, CopyFailuresShowMessage2005)
     WriteFileBytes(JoinPath(source_, "Patch.pif"), PatternBytes(10));
     EXPECT_EQ(0, CopyPayloadFile("Patch.pif", source_.c_str(), ("C:\\" + std::string(250, 'x')).c_str()));
 
-    ASSERT_EQ(3u, boxes.boxes().size());
+    // A 32-bit size would copy only the first 16 bytes of this one.
+    WriteOverFourGigabytes(JoinPath(source_, "Patch.pif"));
+    EXPECT_EQ(0, CopyPayloadFile("Patch.pif", source_.c_str(), product_.c_str()));
+
+    ASSERT_EQ(4u, boxes.boxes().size());
     for (const RecordedBox &box : boxes.boxes())
         EXPECT_TRUE(IsCantCopy(box)) << box.caption << ": " << box.text;
 }
@@ -174,6 +189,17 @@ TEST_F(Staging, PieceZeroWithoutDataOrWholeCountFails)
         ASSERT_EQ(1u, boxes.boxes().size()) << first.size();
         EXPECT_TRUE(IsCantCopy(boxes.boxes()[0]));
     }
+}
+
+TEST_F(Staging, PieceOfFourGigabytesOrMoreFails)
+{
+    WriteThreePieces();
+    WriteOverFourGigabytes(JoinPath(source_, "Patch.1"));
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(0, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str()));
+    EXPECT_EQ(Slice(data_, 0, 1000), Output());
+    ASSERT_EQ(1u, boxes.boxes().size());
+    EXPECT_TRUE(IsCantCopy(boxes.boxes()[0]));
 }
 
 TEST_F(Staging, PieceNamesFollowTheLastDotOfTheSourcePath)

@@ -24,5 +24,9 @@ test: build
 demo: build
 	scripts/demo.sh
 
+# make media ENGINE=<file> DATA=<file> RELEASE=<1.0|95.0.a> OUT=<folder> [DISK=<bytes>]
+media: build
+	scripts/make-media.sh "$(ENGINE)" "$(DATA)" "$(RELEASE)" "$(OUT)" $(DISK)
+
 clean:
 	rm -rf build

@@ -137,40 +137,55 @@ void DeleteRegValue(HKEY root, const std::string &path, const std::string &name)
     }
 }
 
-static void SnapshotInto(HKEY root, const std::string &path, const std::string &prefix, RegSnapshot *snapshot)
+namespace {
+// One set of buffers for a whole snapshot: a fresh megabyte per key made
+// large trees slow.
+struct SnapshotBuffers {
+    std::vector<char> name = std::vector<char>(32768);
+    std::vector<unsigned char> data = std::vector<unsigned char>(1 << 20);
+};
+}  // namespace
+
+static void SnapshotInto(HKEY parent, const std::string &name, const std::string &prefix, RegSnapshot *snapshot,
+                         SnapshotBuffers *buffers)
 {
     HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
-    (*snapshot)[prefix + "|"] = RegValue();  // the key itself
-    (*snapshot)[prefix + "|"].exists = true;
-    std::vector<char> name(32768);
-    std::vector<unsigned char> data(1 << 20);
+    (*snapshot)[prefix + "|"].exists = true;  // the key itself
     for (DWORD i = 0;; ++i) {
-        DWORD nameSize = (DWORD)name.size();
-        DWORD dataSize = (DWORD)data.size();
+        DWORD nameSize = (DWORD)buffers->name.size();
+        DWORD dataSize = (DWORD)buffers->data.size();
         RegValue value;
-        if (RegEnumValueA(key, i, name.data(), &nameSize, nullptr, &value.type, data.data(), &dataSize) !=
-            ERROR_SUCCESS)
+        if (RegEnumValueA(key, i, buffers->name.data(), &nameSize, nullptr, &value.type, buffers->data.data(),
+                          &dataSize) != ERROR_SUCCESS)
             break;
         value.exists = true;
-        value.data.assign(data.begin(), data.begin() + dataSize);
-        std::string lower(name.data(), nameSize);
+        value.data.assign(buffers->data.begin(), buffers->data.begin() + dataSize);
+        std::string lower(buffers->name.data(), nameSize);
         CharLowerBuffA(&lower[0], (DWORD)lower.size());
         (*snapshot)[prefix + "|" + lower] = value;
     }
-    RegCloseKey(key);
-    for (const std::string &child : SubkeyNames(root, path)) {
+    std::vector<std::string> children;
+    for (DWORD i = 0;; ++i) {
+        DWORD size = (DWORD)buffers->name.size();
+        if (RegEnumKeyExA(key, i, buffers->name.data(), &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        children.emplace_back(buffers->name.data(), size);
+    }
+    for (const std::string &child : children) {
         std::string lower = child;
         CharLowerBuffA(&lower[0], (DWORD)lower.size());
-        SnapshotInto(root, path + "\\" + child, prefix + "\\" + lower, snapshot);
+        SnapshotInto(key, child, prefix + "\\" + lower, snapshot, buffers);
     }
+    RegCloseKey(key);
 }
 
 RegSnapshot SnapshotRegTree(HKEY root, const std::string &path)
 {
     RegSnapshot snapshot;
-    SnapshotInto(root, path, "", &snapshot);
+    SnapshotBuffers buffers;
+    SnapshotInto(root, path, "", &snapshot, &buffers);
     return snapshot;
 }
 

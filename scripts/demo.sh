@@ -1,6 +1,7 @@
 #!/bin/bash
 # Demonstration: the test build of ZARIZED patches a sample installation of
-# release 1.0 in a Wine prefix of its own, from patch media of three disks.
+# release 1.0 in a Wine prefix of its own, from patch media of three disks
+# made by the media builder.
 # Every message box is printed and answered; a before/after report of the
 # product folder and the registry follows. A refused release is shown first.
 set -eu
@@ -26,21 +27,19 @@ cp "$root/scripts/demo/sample.reg" "$demo/sample.reg"
 wine regedit /S 'Z:'"$(sed 's#/#\\#g' <<<"$demo/sample.reg")" >/dev/null
 echo "product folder C:\\Program Files\\Kelvane Palomid, release 1.0.0 (its ZELFSV4.DLL says so)"
 
-section "making patch media: three disks of at most 4,000 bytes each"
-work=$drive_c/PatchBuild
+section "making patch media with the media builder: disks of 60,000 bytes"
+work=$demo/build-input
+mkdir -p "$work"
+head -c 100000 /dev/urandom >"$work/Patch.rtp"
+head -c 1500 /dev/urandom >"$work/engine.bin"
+MEDIA_WINEPREFIX=$demo/media-prefix "$root/scripts/make-media.sh" "$work/engine.bin" "$work/Patch.rtp" 1.0 \
+    "$demo/disks" 60000
+# The disks as the drive sees them, with the test build of the program on disk 1
+# (this machine runs only 64-bit Windows programs).
 media=$drive_c/PatchMedia
-mkdir -p "$work" "$media/DISK1" "$media/DISK2" "$media/DISK3"
-head -c 9000 /dev/urandom >"$work/Patch.rtp"
-head -c 1500 /dev/urandom >"$media/DISK1/PATCH.DLL"
-if [ -f "$root/build/x64/PATCH.PIF" ]; then cp "$root/build/x64/PATCH.PIF" "$media/DISK1/PATCH.PIF"; else head -c 967 /dev/zero >"$media/DISK1/PATCH.PIF"; fi
-printf '[VERSION]\r\nVersion=1.0\r\n' >"$media/DISK1/patch.ini"
-cp "$build/ZARIZED.EXE" "$work/ZARIZED.EXE"
-runboxes "C:\\PatchBuild\\ZARIZED.EXE" "C:\\PatchBuild" "/bC:\\PatchBuild\\Patch.rtp,4000"
-mv "$work/Patch.0" "$media/DISK1/PATCH.0"
-mv "$work/Patch.1" "$media/DISK2/PATCH.1"
-mv "$work/Patch.2" "$media/DISK3/PATCH.2"
+mkdir -p "$media"
+cp -r "$demo/disks"/DISK* "$media/"
 cp "$build/ZARIZED.EXE" "$media/DISK1/ZARIZED.EXE"
-(cd "$media" && for d in DISK*; do printf '%s:' "$d"; ls -l "$d" | awk 'NR > 1 { printf " %s (%s bytes)", $9, $5 }'; echo; done)
 
 section "a refused release: the 95.0.a build of the patch on this 1.0 installation"
 refused=$drive_c/WrongPatch
@@ -62,10 +61,19 @@ section "the patch run, from disk 1 (disks 2 and 3 are inserted when asked for)"
 snapshot "$demo/before.txt"
 runboxes --disks "C:\\PatchMedia" "C:\\PatchMedia\\DISK1\\ZARIZED.EXE" "C:\\PatchMedia\\DISK1" | tee "$demo/run.txt"
 snapshot "$demo/after.txt"
-for d in 2 3; do rm -f "$media/DISK1/PATCH.$((d - 1))"; done
 
 section "what changed (before -> after)"
-diff -u "$demo/before.txt" "$demo/after.txt" | tail -n +3 || true
+# The 40 built-in dialog definitions are summed up in one line; the
+# definitions converted from the old lists are shown whole.
+diff -u "$demo/before.txt" "$demo/after.txt" | tail -n +3 | awk '
+    BEGIN { dialogs = "+HKEY_CURRENT_USER\\Software\\Quorvel\\Palomid\\FileSteward\\Dialogs\\" }
+    index($0, dialogs) == 1 && $0 !~ /(My Editor|Old Viewer)$/ {
+        builtins++; skipping = 1; next
+    }
+    skipping && /^\+    / { next }
+    { skipping = 0; print }
+    END { if (builtins) printf "+(%d built-in dialog definitions written: %s)\n", builtins, names }
+' || true
 
 section "outcome"
 code=$(awk '/^exit code/ { print $3 }' "$demo/run.txt")

@@ -72,7 +72,7 @@ diff -u "$demo/before.txt" "$demo/after.txt" | tail -n +3 | awk '
     }
     skipping && /^\+    / { next }
     { skipping = 0; print }
-    END { if (builtins) printf "+(%d built-in dialog definitions written: %s)\n", builtins, names }
+    END { if (builtins) printf "+(and %d built-in dialog definitions under ...\\FileSteward\\Dialogs, one key each)\n", builtins }
 ' || true
 
 section "outcome"

@@ -18,7 +18,5 @@ void LoadDialogDefinitionText(HKEY dialogsKey, const char *bytes, DWORD size);
 void WriteDialogDefinition(HKEY dialogsKey, const DialogDefinition *definition);
 // Converts every entry of the old list of that name (disable: 1 for "Exclude").
 void ConvertOldDialogList(HKEY dialogsKey, const char *listName, int disable);
-// Deletes the old list of that name, anything below it included.
-void DeleteOldDialogList(HKEY dialogsKey, const char *listName);
 
 #endif

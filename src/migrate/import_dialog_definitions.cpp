@@ -3,6 +3,7 @@
 // "Exclude" lists, and the writer never touches an existing key, so the first
 // writer of a name wins. The old lists go afterwards whatever happened.
 #include "migrate.h"
+#include "delete_key_tree.h"
 #include "dialog_import.h"
 
 static const char kDialogsPath[] = "Software\\Quorvel\\Palomid\\" "FileSteward" "\\" "Dialogs";
@@ -15,7 +16,8 @@ void ImportDialogDefinitions(HINSTANCE instance)
     LoadDefaultDialogDefinitions(instance, dialogs);
     ConvertOldDialogList(dialogs, "Include", 0);
     ConvertOldDialogList(dialogs, "Exclude", 1);
-    DeleteOldDialogList(dialogs, "Exclude");
-    DeleteOldDialogList(dialogs, "Include");
+    // The lists hold values only, but anything below them goes with them.
+    DeleteKeyTree(dialogs, "Exclude");
+    DeleteKeyTree(dialogs, "Include");
     RegCloseKey(dialogs);
 }

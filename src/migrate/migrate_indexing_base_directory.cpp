@@ -3,7 +3,7 @@
 // then removes the user's indexing key with everything below it.
 #include "migrate.h"
 #include "delete_key_tree.h"
-#include "fixed_text.h"
+#include "fixed_text_value.h"
 
 static const char kUserDefinitions[] = "Software\\Quorvel\\Palomid\\Indexing\\Index Definitions";
 static const char kMachineDefinitions[] = "SOFTWARE\\Quorvel\\Palomid\\Indexing\\Index Definitions";
@@ -20,22 +20,11 @@ static void CopyDefinitionValues(HKEY source, HKEY target)
 {
     char name[FIXED_TEXT_BYTES];
     unsigned char data[FIXED_TEXT_BYTES];
-    DWORD nameSize;
-    DWORD dataSize;
-    DWORD type;
     DWORD index;
-    LONG result;
-    for (index = 0;; ++index) {
-        nameSize = sizeof(name);
-        dataSize = sizeof(data);
-        result = RegEnumValueA(source, index, name, &nameSize, 0, &type, data, &dataSize);
-        if (result == ERROR_MORE_DATA)
-            continue;
-        if (result != ERROR_SUCCESS)
-            break;
-        if (PadFixedText(data, dataSize, sizeof(data)))
+    int status;
+    for (index = 0; (status = ReadFixedTextValue(source, index, name, data)) != FIXED_VALUE_END; ++index)
+        if (status == FIXED_VALUE_READ)
             RegSetValueExA(target, name, 0, REG_SZ, data, sizeof(data));
-    }
 }
 
 static void CopyIndexDefinitions(void)

@@ -2,7 +2,7 @@
 // Windows Run key into the product's own Run keys and leaves the product's
 // loader there in their place.
 #include "migrate.h"
-#include "fixed_text.h"
+#include "fixed_text_value.h"
 #include "startup_entries.h"
 
 static const char kWindowsRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -26,25 +26,14 @@ static void CopyComponentEntries(HKEY windowsRun, HKEY userRun, HKEY machineRun)
 {
     char name[FIXED_TEXT_BYTES];
     unsigned char data[FIXED_TEXT_BYTES];
-    DWORD nameSize;
-    DWORD dataSize;
-    DWORD type;
     DWORD index;
-    LONG result;
+    int status;
     int component;
-    for (index = 0;; ++index) {
-        nameSize = sizeof(name);
-        dataSize = sizeof(data);
-        result = RegEnumValueA(windowsRun, index, name, &nameSize, 0, &type, data, &dataSize);
-        if (result == ERROR_MORE_DATA)
-            continue;
-        if (result != ERROR_SUCCESS)
-            break;
-        component = MatchStartupEntry(name);
-        if (component == 0 || !PadFixedText(data, dataSize, sizeof(data)))
-            continue;
-        RegSetValueExA(component <= LAST_PER_USER_COMPONENT ? userRun : machineRun, name, 0, REG_SZ, data,
-                       sizeof(data));
+    for (index = 0; (status = ReadFixedTextValue(windowsRun, index, name, data)) != FIXED_VALUE_END; ++index) {
+        component = status == FIXED_VALUE_READ ? MatchStartupEntry(name) : 0;
+        if (component != 0)
+            RegSetValueExA(component <= LAST_PER_USER_COMPONENT ? userRun : machineRun, name, 0, REG_SZ, data,
+                           sizeof(data));
     }
 }
 

@@ -21,7 +21,7 @@ protected:
 
 // Two definitions, a value on the definitions key itself, keys below a
 // definition, and a setting of the user's that is not about indexing. Values
-// enumerate in name order, so the short "Spec" is read after the long "Path".
+// enumerate in name order, so the short "Pattern" is read after the long "Path".
 void PopulateUserIndexing()
 {
     SetRegString(HKEY_CURRENT_USER, kUserIndexing, "Base Directory", "C:\\");
@@ -29,7 +29,7 @@ void PopulateUserIndexing()
     SetRegDword(HKEY_CURRENT_USER, kUserDefinitions + "\\Docs", "Depth", 0x01020307);
     SetRegString(HKEY_CURRENT_USER, kUserDefinitions + "\\Docs", "Filter", "%TEMP%\\*.tmp", REG_EXPAND_SZ);
     SetRegString(HKEY_CURRENT_USER, kUserDefinitions + "\\Docs", "Path", kLongPath);
-    SetRegString(HKEY_CURRENT_USER, kUserDefinitions + "\\Docs", "Spec", "*.txt");
+    SetRegString(HKEY_CURRENT_USER, kUserDefinitions + "\\Docs", "Pattern", "*.txt");
     SetRegString(HKEY_CURRENT_USER, kUserDefinitions + "\\Docs\\Nested\\Deeper", "Deep", "below a definition");
     SetRegString(HKEY_CURRENT_USER, kUserDefinitions + "\\Mail", "Path", "C:\\Mail");
     SetRegString(HKEY_CURRENT_USER, kUserProduct + "\\Other", "Keep", "1");
@@ -48,7 +48,7 @@ TEST_F(IndexingMigration, DefinitionsAndBaseDirectoryMoveToTheMachineOnceOnly)
     EXPECT_VALUES(Values({{"Depth", Fixed(std::string("\x07\x03\x02\x01", 4))},
                           {"Filter", Fixed("%TEMP%\\*.tmp")},
                           {"Path", Fixed(kLongPath)},
-                          {"Spec", Fixed("*.txt")}}),
+                          {"Pattern", Fixed("*.txt")}}),
                   HKEY_LOCAL_MACHINE, kMachineDefinitions + "\\Docs");
     EXPECT_VALUES(Values({{"Path", Fixed("C:\\Mail")}}), HKEY_LOCAL_MACHINE, kMachineDefinitions + "\\Mail");
     EXPECT_VALUES(Values({{"Base Directory", Sz("C:\\")}}), HKEY_LOCAL_MACHINE, kMachineIndexing);  // 4 bytes
@@ -65,17 +65,17 @@ TEST_F(IndexingMigration, DefinitionsAndBaseDirectoryMoveToTheMachineOnceOnly)
 TEST_F(IndexingMigration, ExistingMachineDefinitionKeepsWhatTheUserLacks)
 {
     SetRegString(HKEY_LOCAL_MACHINE, kMachineDefinitions + "\\Docs", "Keep", "machine only");
-    SetRegString(HKEY_LOCAL_MACHINE, kMachineDefinitions + "\\Docs", "Spec", "an older and longer specification");
-    SetRegString(HKEY_CURRENT_USER, kUserDefinitions + "\\Docs", "Spec", "*.doc");
+    SetRegString(HKEY_LOCAL_MACHINE, kMachineDefinitions + "\\Docs", "Pattern", "an older and longer description");
+    SetRegString(HKEY_CURRENT_USER, kUserDefinitions + "\\Docs", "Pattern", "*.doc");
     MigrateIndexingBaseDirectory();
-    EXPECT_VALUES(Values({{"Keep", Sz("machine only")}, {"Spec", Fixed("*.doc")}}), HKEY_LOCAL_MACHINE,
+    EXPECT_VALUES(Values({{"Keep", Sz("machine only")}, {"Pattern", Fixed("*.doc")}}), HKEY_LOCAL_MACHINE,
                   kMachineDefinitions + "\\Docs");
 }
 
 TEST_F(IndexingMigration, WithoutTheUserIndexingKeyTheRegistryIsUnchanged)
 {
     SetRegString(HKEY_LOCAL_MACHINE, kMachineIndexing, "Base Directory", "D:\\Index");
-    SetRegString(HKEY_LOCAL_MACHINE, kMachineDefinitions + "\\Docs", "Spec", "*.txt");
+    SetRegString(HKEY_LOCAL_MACHINE, kMachineDefinitions + "\\Docs", "Pattern", "*.txt");
     SetRegString(HKEY_CURRENT_USER, kUserProduct + "\\Other", "Keep", "1");
     const RegSnapshot machine = SnapshotRegTree(HKEY_LOCAL_MACHINE, "Software\\Quorvel");
     const RegSnapshot user = SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel");

@@ -1,12 +1,12 @@
 #!/bin/bash
 # Throughput and peak memory of the splitter mode and the joiner, against cat
 # moving the same bytes. Usage: bench/staging_bench.sh [BUILD_DIR] [DATA_DIR] [MIB]
-# BUILD_DIR: an x86_64 build (default build-staging); DATA_DIR: where the
+# BUILD_DIR: an x86_64 build (default build/x64); DATA_DIR: where the
 # input, pieces and outputs go (default BUILD_DIR/bench-data, removed at the
 # end); MIB: the input size in MiB (default 1024). Needs about 4 x MIB of disk.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(realpath "${1:-$root/build-staging}")
+build=$(realpath "${1:-$root/build/x64}")
 data=$(realpath -m "${2:-$build/bench-data}")
 mib=${3:-1024}
 pieces=50

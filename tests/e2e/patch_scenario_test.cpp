@@ -15,7 +15,7 @@
 #include "files.h"
 #include "installation.h"
 #include "program_runner.h"
-#include "registry.h"
+#include "registry_compare.h"
 
 namespace {
 
@@ -26,97 +26,6 @@ const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Expl
 const char kProfiles[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileReconciliation";
 const char kDesktopProfile[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileReconciliation\\Desktop";
 const char kEditorEntry[] = "3,x,EdFrame,#32770,Open,1137,1088,1152,ListBox,,Edit,1000,,,1152,1120,1121";
-
-Bytes TextBytes(const std::string &text, size_t length)
-{
-    Bytes data(length, 0);
-    std::copy(text.begin(), text.begin() + std::min(text.size(), length), data.begin());
-    return data;
-}
-
-RegValue Value(DWORD type, const Bytes &data)
-{
-    RegValue v;
-    v.exists = true;
-    v.type = type;
-    v.data = data;
-    return v;
-}
-
-// The conversion of old entries writes its texts without a NUL; Wine's
-// registry reads such a value back one byte longer, with a NUL added. (The
-// length written is checked at the call by the dialog import's own tests.)
-RegValue TextWrittenWithoutNul(const std::string &text)
-{
-    return Value(REG_SZ, TextBytes(text, text.size() + 1));
-}
-
-RegValue Dword(DWORD n)
-{
-    return Value(REG_DWORD, {(unsigned char)n, (unsigned char)(n >> 8), (unsigned char)(n >> 16), (unsigned char)(n >> 24)});
-}
-
-RegValue Key()
-{
-    RegValue v;
-    v.exists = true;
-    return v;
-}
-
-std::string Lower(std::string text)
-{
-    CharLowerBuffA(&text[0], (DWORD)text.size());
-    return text;
-}
-
-// The scrambled form of a password, worked out here on its own: XOR with the
-// decimal length, then with the fixed key.
-Bytes Scrambled(const std::string &password)
-{
-    Bytes data(password.begin(), password.end());
-    const std::string lengthKey = std::to_string(password.size());
-    const std::string fixedKey = "Ode Parvilk";
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] ^= (unsigned char)lengthKey[i % lengthKey.size()];
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] ^= (unsigned char)fixedKey[i % fixedKey.size()];
-    return data;
-}
-
-// Reads the built-in definition text of the program (RCDATA 1001) into the
-// values the import must write for it.
-void AddBuiltInDefinitions(const std::string &dialogsPath, RegSnapshot *expected)
-{
-    HMODULE program = LoadLibraryExA(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(nullptr, program);
-    HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(1001), (LPCSTR)RT_RCDATA);
-    ASSERT_NE(nullptr, found);
-    const char *text = (const char *)LockResource(LoadResource(program, found));
-    std::vector<std::string> lines;
-    for (const char *p = text, *end = text + SizeofResource(program, found); p < end; p += strlen(p) + 1)
-        lines.push_back(p);
-    size_t i = 0;
-    while (i < lines.size() && !lines[i].empty()) {
-        std::string section = dialogsPath + "\\" + Lower(lines[i++]);
-        (*expected)[section + "|"] = Key();
-        for (; i < lines.size() && !lines[i].empty(); ++i) {
-            size_t equals = lines[i].find('=');
-            std::string name = Lower(lines[i].substr(0, equals));
-            std::string value = lines[i].substr(equals + 1);
-            if (value.compare(0, 2, "0x") == 0 || value.compare(0, 2, "0X") == 0) {
-                DWORD n = 0;
-                for (char c : value.substr(2))
-                    n = n * 16 + (isdigit((unsigned char)c) ? c - '0' : isxdigit((unsigned char)c) ? (tolower(c) - 'a' + 10) : 0);
-                (*expected)[section + "|" + name] = Dword(n);
-            } else {
-                (*expected)[section + "|" + name] = Value(REG_SZ, TextBytes(value, value.size() + 1));
-            }
-        }
-        ++i;  // the empty line that ends the section
-    }
-    FreeLibrary(program);
-    (*expected)[dialogsPath + "|regrevision"] = Dword(0x01010108);
-}
 
 void MakeShortcut(const std::string &path, const std::string &arguments)
 {
@@ -149,35 +58,6 @@ std::string ShortcutArguments(const std::string &path)
     file->Release();
     link->Release();
     return arguments;
-}
-
-// One registry area the scenario watches, by root and path.
-struct Area {
-    HKEY root;
-    const char *rootName;
-    const char *path;
-};
-const Area kAreas[] = {{HKEY_LOCAL_MACHINE, "HKLM", "Software"},
-                       {HKEY_CURRENT_USER, "HKCU", "Software"},
-                       {HKEY_LOCAL_MACHINE, "HKLM", "Network"}};
-
-RegSnapshot SnapshotAll()
-{
-    RegSnapshot all;
-    for (const Area &area : kAreas)
-        for (const auto &entry : SnapshotRegTree(area.root, area.path))
-            all[std::string(area.rootName) + "\\" + Lower(area.path) + entry.first] = entry.second;
-    return all;
-}
-
-void EraseBelow(RegSnapshot *snapshot, const std::string &keyPath)
-{
-    for (auto it = snapshot->begin(); it != snapshot->end();)
-        if (it->first.compare(0, keyPath.size(), keyPath) == 0 &&
-            (it->first.size() == keyPath.size() || it->first[keyPath.size()] == '|' || it->first[keyPath.size()] == '\\'))
-            it = snapshot->erase(it);
-        else
-            ++it;
 }
 
 class PatchScenario : public ::testing::TestWithParam<const char *> {
@@ -380,25 +260,12 @@ protected:
     bool hadProfileKey_ = false;
 };
 
-std::string Describe(const RegValue &v)
-{
-    if (!v.exists)
-        return "(absent)";
-    std::string text = "type " + std::to_string(v.type) + ", " + std::to_string(v.data.size()) + " bytes:";
-    for (size_t i = 0; i < v.data.size() && i < 24; ++i) {
-        char hex[4];
-        snprintf(hex, sizeof(hex), " %02x", v.data[i]);
-        text += hex;
-    }
-    return text;
-}
-
 TEST_P(PatchScenario, CompleteRunFromThreeDisks)
 {
     PopulateInstallation();
-    const RegSnapshot before = SnapshotAll();
+    const RegSnapshot before = SnapshotWatchedAreas();
     RunResult run = RunFromDisks();
-    const RegSnapshot after = SnapshotAll();
+    const RegSnapshot after = SnapshotWatchedAreas();
 
     // The user saw the disk prompts, the restart message and, under Wine,
     // which cannot start a .pif, the launch failure.
@@ -456,18 +323,7 @@ TEST_P(PatchScenario, CompleteRunFromThreeDisks)
     EXPECT_EQ("Reports", ShortcutArguments(JoinPath(documents_, "Reports\\Clear Menu.lnk")));
 
     // The registry: exactly the migrations, and nothing else.
-    const RegSnapshot expected = ExpectedRegistry(before);
-    int differences = 0;
-    for (const auto &entry : expected) {
-        auto found = after.find(entry.first);
-        const RegValue actual = found == after.end() ? RegValue() : found->second;
-        if (!(actual == entry.second) && ++differences <= 20)
-            ADD_FAILURE() << entry.first << "\n  expected " << Describe(entry.second) << "\n  actual   " << Describe(actual);
-    }
-    for (const auto &entry : after)
-        if (!expected.count(entry.first) && ++differences <= 20)
-            ADD_FAILURE() << entry.first << " appeared: " << Describe(entry.second);
-    EXPECT_EQ(0, differences);
+    EXPECT_EQ("", RegistryDifferences(ExpectedRegistry(before), after));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothReleases, PatchScenario, ::testing::Values("1.0", "95.0.a"),

@@ -28,6 +28,17 @@ std::vector<std::string> ListDir(const std::string &dir)
     return names;
 }
 
+std::map<std::string, Bytes> ReadFolderFiles(const std::string &dir)
+{
+    std::map<std::string, Bytes> files;
+    for (const std::string &name : ListDir(dir)) {
+        Bytes data;
+        if (ReadFileBytes(JoinPath(dir, name), &data))
+            files[name] = data;
+    }
+    return files;
+}
+
 void RemoveTree(const std::string &path)
 {
     DWORD attributes = GetFileAttributesA(path.c_str());

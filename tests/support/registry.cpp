@@ -17,11 +17,22 @@ DWORD RegValue::Dword() const
 static void SetRaw(HKEY root, const std::string &path, const std::string &name, DWORD type, const void *data,
                    DWORD size)
 {
+    // The last key is created below its opened parent: Wine refuses a whole
+    // path whose last name is near the 255-character limit.
+    size_t split = path.rfind('\\');
+    HKEY parent = root;
+    if (split != std::string::npos &&
+        RegCreateKeyExA(root, path.substr(0, split).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &parent, nullptr) !=
+            ERROR_SUCCESS)
+        return;
+    const std::string last = split == std::string::npos ? path : path.substr(split + 1);
     HKEY key;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    if (RegCreateKeyExA(parent, last.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
         RegSetValueExA(key, name.c_str(), 0, type, (const BYTE *)data, size);
         RegCloseKey(key);
     }
+    if (parent != root)
+        RegCloseKey(parent);
 }
 
 void SetRegString(HKEY root, const std::string &path, const std::string &name, const std::string &text, DWORD type)
@@ -147,7 +158,7 @@ struct SnapshotBuffers {
 }  // namespace
 
 static void SnapshotInto(HKEY parent, const std::string &name, const std::string &prefix, RegSnapshot *snapshot,
-                         SnapshotBuffers *buffers)
+                         SnapshotBuffers *buffers, const std::string &skippedChild = "")
 {
     HKEY key;
     if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -171,7 +182,9 @@ static void SnapshotInto(HKEY parent, const std::string &name, const std::string
         DWORD size = (DWORD)buffers->name.size();
         if (RegEnumKeyExA(key, i, buffers->name.data(), &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        children.emplace_back(buffers->name.data(), size);
+        std::string child(buffers->name.data(), size);
+        if (lstrcmpiA(child.c_str(), skippedChild.c_str()) != 0)
+            children.push_back(child);
     }
     for (const std::string &child : children) {
         std::string lower = child;
@@ -181,11 +194,11 @@ static void SnapshotInto(HKEY parent, const std::string &name, const std::string
     RegCloseKey(key);
 }
 
-RegSnapshot SnapshotRegTree(HKEY root, const std::string &path)
+RegSnapshot SnapshotRegTree(HKEY root, const std::string &path, const std::string &skippedSubkey)
 {
     RegSnapshot snapshot;
     SnapshotBuffers buffers;
-    SnapshotInto(root, path, "", &snapshot, &buffers);
+    SnapshotInto(root, path, "", &snapshot, &buffers, skippedSubkey);
     return snapshot;
 }
 

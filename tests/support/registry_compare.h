@@ -1,0 +1,35 @@
+// Whole-registry comparisons for end-to-end runs: what a run may change, and
+// a readable list of everything that differs from what was expected.
+#ifndef ZARIZED_TEST_REGISTRY_COMPARE_H
+#define ZARIZED_TEST_REGISTRY_COMPARE_H
+
+#include "registry.h"
+
+#include <string>
+
+// Every key and value of HKLM\Software, HKCU\Software and HKLM\Network, the
+// areas a patch run reads and writes, keyed in lower case as
+// "HKLM\software\quorvel|value" ("|" alone for the key itself).
+RegSnapshot SnapshotWatchedAreas();
+
+// Removes a key, its values and everything below it from a snapshot.
+void EraseBelow(RegSnapshot *snapshot, const std::string &keyPath);
+
+// One line per entry that differs, at most 20 lines; empty when none does.
+std::string RegistryDifferences(const RegSnapshot &expected, const RegSnapshot &actual);
+
+// Expected entries, built independently of the program.
+std::vector<unsigned char> TextBytes(const std::string &text, size_t length);  // cut or zero-filled
+RegValue Value(DWORD type, const std::vector<unsigned char> &data);
+RegValue Dword(DWORD n);
+RegValue Key();
+std::string Lower(std::string text);
+// A text the program writes without its NUL, as Wine's registry reads it back.
+RegValue TextWrittenWithoutNul(const std::string &text);
+// The scrambled form of an FTP password.
+std::vector<unsigned char> Scrambled(const std::string &password);
+// The values the built-in dialog definitions (the program's RCDATA 1001) add
+// below a Dialogs key, keyed as in SnapshotWatchedAreas.
+void AddBuiltInDefinitions(const std::string &dialogsPath, RegSnapshot *expected);
+
+#endif

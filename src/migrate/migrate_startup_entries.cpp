@@ -57,6 +57,19 @@ static void WriteLoaderEntry(HKEY windowsRun)
     RegCloseKey(installedApps);
 }
 
+// Whether the copy could take a Run entry (or there is none to take). An
+// entry whose command line does not fit the fixed copy stays where it is, so
+// that its component still starts rather than being lost.
+static int EntryCanMove(HKEY windowsRun, const char *name)
+{
+    unsigned char data[FIXED_TEXT_BYTES];
+    DWORD size = sizeof(data);
+    LONG result = RegQueryValueExA(windowsRun, name, 0, 0, data, &size);
+    if (result == ERROR_MORE_DATA)
+        return 0;
+    return result != ERROR_SUCCESS || PadFixedText(data, size, FIXED_TEXT_BYTES);
+}
+
 void MigrateStartupEntries(void)
 {
     HKEY windowsRun;
@@ -76,7 +89,8 @@ void MigrateStartupEntries(void)
         RegCloseKey(userRun);
     }
     for (entry = 0; entry < sizeof(kDeletedEntries) / sizeof(kDeletedEntries[0]); ++entry)
-        RegDeleteValueA(windowsRun, kDeletedEntries[entry]);
+        if (kDeletedEntries[entry] == kLoaderEntry || EntryCanMove(windowsRun, kDeletedEntries[entry]))
+            RegDeleteValueA(windowsRun, kDeletedEntries[entry]);
     WriteLoaderEntry(windowsRun);
     RegCloseKey(windowsRun);
 }

@@ -139,14 +139,16 @@ TEST_F(StartupEntries, ComponentEntriesMoveAndTheLoaderTakesTheirPlaceOnceOnly)
     EXPECT_TRUE(user == SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel"));
 }
 
-TEST_F(StartupEntries, EntriesTooLongForTheBuffersArePassedOverAndTheCopyGoesOn)
+TEST_F(StartupEntries, EntriesTooLongForTheBuffersStayWhereTheyAreAndTheCopyGoesOn)
 {
-    const Values longName = {{std::string(300, 'A'), Sz("C:\\long-name.exe")}};
-    SetValues(HKEY_LOCAL_MACHINE, kWindowsRun, longName);
+    // Entries the copy cannot take are not deleted either: their components
+    // keep starting from the Windows Run key.
+    const Values kept = {{std::string(300, 'A'), Sz("C:\\long-name.exe")},
+                         {"Kelvane FileSteward", Sz("C:\\" + std::string(300, 'f'))},  // command line does not fit
+                         {"Kelvane Indexing", Value(REG_BINARY, std::vector<unsigned char>(260, 'x'))}};  // no terminator
+    SetValues(HKEY_LOCAL_MACHINE, kWindowsRun, kept);
     SetValues(HKEY_LOCAL_MACHINE, kWindowsRun,
-              {{"Kelvane FileSteward", Sz("C:\\" + std::string(300, 'f'))},  // command line does not fit
-               {"Kelvane FolderCues", Sz(std::string(259, 'c'))},            // exactly fills 260 bytes
-               {"Kelvane Indexing", Value(REG_BINARY, std::vector<unsigned char>(260, 'x'))},  // no terminator
+              {{"Kelvane FolderCues", Sz(std::string(259, 'c'))},  // exactly fills 260 bytes
                {"Kelvane TaskBar", Sz("tb.exe")},
                {"Kelvane Undo Purge", Sz("up.exe")},
                {kLoader, Sz("C:\\Old\\kploader.exe")}});
@@ -154,7 +156,7 @@ TEST_F(StartupEntries, EntriesTooLongForTheBuffersArePassedOverAndTheCopyGoesOn)
     EXPECT_VALUES(Values({{"Kelvane TaskBar", Fixed("tb.exe")}}), HKEY_CURRENT_USER, kUserRun);
     EXPECT_VALUES(Values({{"Kelvane FolderCues", Fixed(std::string(259, 'c'))}, {"Kelvane Undo Purge", Fixed("up.exe")}}),
                   HKEY_LOCAL_MACHINE, kMachineRun);
-    EXPECT_VALUES(longName, HKEY_LOCAL_MACHINE, kWindowsRun);
+    EXPECT_VALUES(kept, HKEY_LOCAL_MACHINE, kWindowsRun);
 }
 
 TEST_F(StartupEntries, LoaderCommandIsWrittenOnlyWhenItFitsWhole)

@@ -38,11 +38,19 @@ fi
 # Drive letters the tests use: M: for media folders at a drive root.
 mkdir -p "$prefix.drives/m"
 [ -e "$prefix/dosdevices/m:" ] || ln -s "$prefix.drives/m" "$prefix/dosdevices/m:"
-# T: is a small drive, when a test fixture has mounted one.
-if mountpoint -q "$prefix.drives/t" 2>/dev/null; then
-    ln -sfn "$prefix.drives/t" "$prefix/dosdevices/t:"
+# T:, U: and R: are small or read-only drives, when a test fixture has mounted
+# them; W: is the writable folder behind R:.
+for letter in t u r; do
+    if mountpoint -q "$prefix.drives/$letter" 2>/dev/null; then
+        ln -sfn "$prefix.drives/$letter" "$prefix/dosdevices/$letter:"
+    else
+        rm -f "$prefix/dosdevices/$letter:"
+    fi
+done
+if [ -e "$prefix/dosdevices/r:" ]; then
+    ln -sfn "$prefix.drives/w" "$prefix/dosdevices/w:"
 else
-    rm -f "$prefix/dosdevices/t:"
+    rm -f "$prefix/dosdevices/w:"
 fi
 
 # A server that outlives single runs keeps each start fast.

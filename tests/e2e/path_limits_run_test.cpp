@@ -1,0 +1,98 @@
+// The real program with its product folder and its own folder at and just
+// past the lengths its 260-character paths allow: at the limit the run goes
+// through, past it the run stops with its message, never on a cut path.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "files.h"
+#include "installation.h"
+#include "program_runner.h"
+#include "registry_compare.h"
+
+namespace {
+
+const DWORD kFailed = 0xFFFFFFFF;
+const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// A folder below base whose path has exactly `length` characters.
+std::string FolderOfLength(const std::string &base, size_t length)
+{
+    std::string path = base;
+    while (path.size() < length) {
+        size_t need = length - path.size();
+        size_t part = std::min<size_t>(need - 1, 60);
+        if (need - (part + 1) == 1)
+            --part;  // leave room for one more "\" and a character
+        path += "\\" + std::string(part, 'd');
+    }
+    MakeDir(path);
+    return path;
+}
+
+void ExpectCompleteRun(const RunResult &run, const std::string &what)
+{
+    EXPECT_FALSE(run.timedOut) << what;
+    EXPECT_EQ(kFailed, run.exitCode) << what << ": under Wine a complete run ends in the launch failure";
+    ASSERT_EQ(2u, run.boxes.size()) << what;
+    EXPECT_EQ("Kelvane Palomid 95.0.b Maintenance Release", run.boxes[0].caption) << what;
+    EXPECT_EQ(0u, run.boxes[1].text.find("Can't run 'REGEDIT.EXE'.")) << what;
+}
+
+class PathLimitsRun : public ::testing::Test {
+protected:
+    ProductRegistryScope registry_;
+    std::string base_ = ScratchDir("limits");
+    Bytes engine_ = PatternBytes(64, 7);
+    Bytes data_ = PatternBytes(1000, 8);
+
+    void LayMedia(const std::string &dir) { MakeMedia(dir, "95.0.a", engine_, PatternBytes(967), data_); }
+};
+
+TEST_F(PathLimitsRun, ProductFolderAtAndPastItsLimit)
+{
+    // "\ZELFSV4.DLL" is 12 characters: a 247-character folder names the
+    // component in 259, a 248-character one would need 260.
+    const std::string media = JoinPath(base_, "media");
+    LayMedia(media);
+
+    const std::string atLimit = FolderOfLength(base_ + "\\p", 247);
+    InstallProduct(atLimit, "release_95_0_a");
+    ExpectCompleteRun(RunProgramFrom(media, ""), "247-character product folder");
+    Bytes staged;
+    EXPECT_TRUE(ReadFileBytes(JoinPath(atLimit, "Patch.exe"), &staged) && staged == engine_);
+    EXPECT_TRUE(ReadFileBytes(JoinPath(atLimit, "Patch.rtp"), &staged) && staged == data_);
+    EXPECT_TRUE(FileExists(JoinPath(atLimit, "PATCH.BAT")));
+    // The loader's command line would be 260 characters: it is left out, not cut.
+    EXPECT_FALSE(ReadRegValue(HKEY_LOCAL_MACHINE, kRunKey, "Kelvane Palomid Loader").exists);
+
+    ProductRegistryScope::Clear();
+    const std::string pastLimit = FolderOfLength(base_ + "\\q", 248);
+    InstallProduct(pastLimit, "release_95_0_a");
+    const RegSnapshot before = SnapshotWatchedAreas();
+    RunResult run = RunProgramFrom(media, "");
+    EXPECT_EQ(kFailed, run.exitCode);
+    ASSERT_EQ(1u, run.boxes.size()) << "the release cannot be read: message 2012 with no installed release";
+    EXPECT_EQ("Update Cancelled", run.boxes[0].caption);
+    EXPECT_NE(std::string::npos, run.boxes[0].text.find("You currently have  installed on your machine."));
+    EXPECT_EQ((std::vector<std::string>{"ZELFSV4.DLL"}), ListDir(pastLimit));
+    EXPECT_EQ("", RegistryDifferences(before, SnapshotWatchedAreas()));
+}
+
+TEST_F(PathLimitsRun, ProgramFolderAtItsLimit)
+{
+    const std::string product = JoinPath(base_, "product");
+    InstallProduct(product, "release_95_0_a");
+
+    // "\ZARIZED.EXE" is 12 characters: from a 247-character folder the
+    // program's own path has 259, and its media files are found beside it.
+    // (A longer path cannot be tried here: Wine does not reliably start a
+    // program whose own path has 260 characters or more.)
+    const std::string atLimit = FolderOfLength(base_ + "\\m", 247);
+    LayMedia(atLimit);
+    ExpectCompleteRun(RunProgramFrom(atLimit, ""), "247-character program folder");
+    Bytes staged;
+    EXPECT_TRUE(ReadFileBytes(JoinPath(product, "Patch.rtp"), &staged) && staged == data_);
+}
+
+}  // namespace

@@ -135,8 +135,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandText, in
     (void)previous;
     (void)showCommand;
     ModuleInstance = instance;
-    RtCopyText(CommandText, COMMAND_CHARS, commandText ? commandText : "");
-    if (IsSplitterCommandText(CommandText))
+    const char *text = commandText ? commandText : "";
+    RtCopyText(CommandText, COMMAND_CHARS, text);
+    if (IsSplitterCommandText(CommandText)) {
+        // A cut command could name another file or change a piece size, so
+        // the splitter refuses one that does not fit rather than cut it.
+        if (RtStrLen(text) >= COMMAND_CHARS) {
+            ShowStringMessage(IDS_ERROR, IDS_SPLIT_COMMAND_TOO_LONG, MB_OK);
+            return EXIT_DONE;
+        }
         return RunSplitterMode(CharNextA(CharNextA(CommandText)));
+    }
     return RunNormalRun();
 }

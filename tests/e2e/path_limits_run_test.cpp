@@ -95,4 +95,33 @@ TEST_F(PathLimitsRun, ProgramFolderAtItsLimit)
     EXPECT_TRUE(ReadFileBytes(JoinPath(product, "Patch.rtp"), &staged) && staged == data_);
 }
 
+TEST_F(PathLimitsRun, SplitterCommandAtAndPastItsLimit)
+{
+    // "\PATCH.RTP" is 10 characters: "/b", a 249-character path and ",100"
+    // fill the 255 characters a command may have.
+    const std::string folder = FolderOfLength(base_ + "\\s", 239);
+    const std::string input = JoinPath(folder, "PATCH.RTP");
+    ASSERT_EQ(249u, input.size());
+    const Bytes file = PatternBytes(150, 9);
+    WriteFileBytes(input, file);
+    const std::string runFrom = JoinPath(base_, "splitter");
+    MakeDir(runFrom);
+
+    RunResult run = RunProgramFrom(runFrom, "/b" + input + ",100");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_EQ((std::vector<std::string>{"PATCH.0", "PATCH.1", "PATCH.RTP"}), ListDir(folder));
+
+    // One more digit would be cut to another size: the command is refused.
+    for (const char *name : {"PATCH.0", "PATCH.1"})
+        DeleteFileA(JoinPath(folder, name).c_str());
+    run = RunProgramFrom(runFrom, "/b" + input + ",1000");
+    EXPECT_EQ(1u, run.exitCode);
+    ASSERT_EQ(1u, run.boxes.size());
+    EXPECT_EQ("Error", run.boxes[0].caption);
+    EXPECT_EQ("The command is longer than 255 characters.  No piece was written.", run.boxes[0].text);
+    EXPECT_EQ((UINT)MB_OK, run.boxes[0].style);
+    EXPECT_EQ((std::vector<std::string>{"PATCH.RTP"}), ListDir(folder));
+}
+
 }  // namespace

@@ -11,13 +11,13 @@
 #include "installation.h"
 #include "program_runner.h"
 #include "registry_compare.h"
+#include "windows_settings.h"
 
 namespace {
 
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char kProfiles[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileReconciliation";
 const char kDesktopProfile[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileReconciliation\\Desktop";
 const char kUserPalomid[] = "Software\\Quorvel\\Palomid";
 
@@ -48,57 +48,15 @@ Bytes Raw(const std::string &text)
 
 class HostileRegistryRun : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        savedOwner_ = ReadRegValue(HKEY_LOCAL_MACHINE, kVersionKey, "RegisteredOwner");
-        savedOrganization_ = ReadRegValue(HKEY_LOCAL_MACHINE, kVersionKey, "RegisteredOrganization");
-        savedPrograms_ = ReadRegValue(HKEY_CURRENT_USER, kShellFolders, "Programs");
-        hadNetworkKey_ = RegKeyExists(HKEY_LOCAL_MACHINE, "Network");
-        hadProfileKey_ = RegKeyExists(HKEY_CURRENT_USER, kProfiles);
-        runBefore_ = SnapshotRegTree(HKEY_LOCAL_MACHINE, kRunKey);
-        Reset();
-    }
-
-    void TearDown() override
-    {
-        ProductRegistryScope::Clear();
-        DeleteRegTree(HKEY_LOCAL_MACHINE, hadNetworkKey_ ? "Network\\Logon" : "Network");
-        DeleteRegTree(HKEY_CURRENT_USER, hadProfileKey_ ? kDesktopProfile : kProfiles);
-        Restore(HKEY_LOCAL_MACHINE, kVersionKey, "RegisteredOwner", savedOwner_);
-        Restore(HKEY_LOCAL_MACHINE, kVersionKey, "RegisteredOrganization", savedOrganization_);
-        Restore(HKEY_CURRENT_USER, kShellFolders, "Programs", savedPrograms_);
-        RemoveAddedRunEntries();
-    }
-
-    static void Restore(HKEY root, const char *path, const char *name, const RegValue &saved)
-    {
-        if (saved.exists)
-            SetRegBinary(root, path, name, saved.data, saved.type);
-        else
-            DeleteRegValue(root, path, name);
-    }
-
-    // Removes Run entries a case added, by enumerating: their names may be
-    // too long for the usual calls' buffers.
-    void RemoveAddedRunEntries()
-    {
-        for (const auto &entry : SnapshotRegTree(HKEY_LOCAL_MACHINE, kRunKey)) {
-            if (entry.first == "|" || runBefore_.count(entry.first))
-                continue;
-            HKEY key;
-            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-                RegDeleteValueA(key, entry.first.substr(1).c_str());
-                RegCloseKey(key);
-            }
-        }
-    }
+    void SetUp() override { Reset(); }
+    void TearDown() override { ProductRegistryScope::Clear(); }
 
     // A fresh installation of release 95.0.a with one-disk media and a known
     // registered owner, nothing else of the product in the registry.
     void Reset()
     {
         ProductRegistryScope::Clear();
-        RemoveAddedRunEntries();
+        windowsSettings_.RemoveAddedRunEntries();
         DeleteRegTree(HKEY_LOCAL_MACHINE, "Network\\Logon");
         DeleteRegTree(HKEY_CURRENT_USER, kDesktopProfile);
         product_ = ScratchDir("hostile-registry\\product");
@@ -144,10 +102,8 @@ protected:
     }
 
     std::string product_, media_;
-    RegSnapshot before_, after_, runBefore_;
-    RegValue savedOwner_, savedOrganization_, savedPrograms_;
-    bool hadNetworkKey_ = false;
-    bool hadProfileKey_ = false;
+    WindowsSettingsScope windowsSettings_;
+    RegSnapshot before_, after_;
 };
 
 TEST_F(HostileRegistryRun, IndexingValuesOfEveryShape)

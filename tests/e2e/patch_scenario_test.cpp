@@ -16,14 +16,13 @@
 #include "installation.h"
 #include "program_runner.h"
 #include "registry_compare.h"
+#include "windows_settings.h"
 
 namespace {
 
-const char kQuorvel[] = "Software\\Quorvel";
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char kProfiles[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileReconciliation";
 const char kDesktopProfile[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileReconciliation\\Desktop";
 const char kEditorEntry[] = "3,x,EdFrame,#32770,Open,1137,1088,1152,ListBox,,Edit,1000,,,1152,1120,1121";
 
@@ -69,33 +68,13 @@ protected:
         media_ = BuildPath("scenario\\media-" + release_);
         ASSERT_TRUE(FileExists(JoinPath(media_, "DISK1\\PATCH.0"))) << "the media builder made no media";
         ASSERT_TRUE(FileExists(JoinPath(media_, "DISK3\\PATCH.2"))) << "fewer than three disks";
-        savedOwner_ = ReadRegValue(HKEY_LOCAL_MACHINE, kVersionKey, "RegisteredOwner");
-        savedOrganization_ = ReadRegValue(HKEY_LOCAL_MACHINE, kVersionKey, "RegisteredOrganization");
-        savedPrograms_ = ReadRegValue(HKEY_CURRENT_USER, kShellFolders, "Programs");
-        hadNetworkKey_ = RegKeyExists(HKEY_LOCAL_MACHINE, "Network");
-        hadProfileKey_ = RegKeyExists(HKEY_CURRENT_USER, kProfiles);
     }
 
     void TearDown() override
     {
         ProductRegistryScope::Clear();
-        DeleteRegTree(HKEY_LOCAL_MACHINE, hadNetworkKey_ ? "Network\\Logon" : "Network");
-        DeleteRegTree(HKEY_CURRENT_USER, hadProfileKey_ ? kDesktopProfile : kProfiles);
-        Restore(HKEY_LOCAL_MACHINE, kVersionKey, "RegisteredOwner", savedOwner_);
-        Restore(HKEY_LOCAL_MACHINE, kVersionKey, "RegisteredOrganization", savedOrganization_);
-        Restore(HKEY_CURRENT_USER, kShellFolders, "Programs", savedPrograms_);
-        for (const char *name : {"Other Program", "Indexing"})
-            DeleteRegValue(HKEY_LOCAL_MACHINE, kRunKey, name);
         DeleteFileA(commandCom_.c_str());
         CoUninitialize();
-    }
-
-    static void Restore(HKEY root, const char *path, const char *name, const RegValue &saved)
-    {
-        if (saved.exists)
-            SetRegBinary(root, path, name, saved.data, saved.type);
-        else
-            DeleteRegValue(root, path, name);
     }
 
     // A populated installation: settings of every kind that the patch migrates.
@@ -255,9 +234,7 @@ protected:
     }
 
     std::string release_, media_, root_, product_, programs_, documents_, drive_, commandCom_;
-    RegValue savedOwner_, savedOrganization_, savedPrograms_;
-    bool hadNetworkKey_ = false;
-    bool hadProfileKey_ = false;
+    WindowsSettingsScope windowsSettings_;
 };
 
 TEST_P(PatchScenario, CompleteRunFromThreeDisks)

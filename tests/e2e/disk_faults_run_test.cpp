@@ -120,6 +120,32 @@ TEST_F(DiskFaultRun, ShortWritesOnAFullDriveEndInMessage2005)
     }
 }
 
+TEST_F(DiskFaultRun, DriveFilledByTheStagedFilesEndsTheRunBeforeTheHandOff)
+{
+    if (!DriveMounted("U:\\"))
+        GTEST_SKIP() << "no small drive U: (mounting a tmpfs needs root)";
+    // The staged files take every free 4 KiB block of U:, so the batch file
+    // finds no room: the run ends with -1 and nothing is started.
+    const std::string product = "U:\\Kelvane Palomid";
+    Prepare(product, PatternBytes(64), PatternBytes(967), {});
+    ULARGE_INTEGER freeBytes;
+    ASSERT_TRUE(GetDiskFreeSpaceExA("U:\\", &freeBytes, nullptr, nullptr));
+    const size_t dataBytes = (size_t)freeBytes.QuadPart - 2 * 4096;  // one block each for the engine and the PIF
+    ASSERT_GE(freeBytes.QuadPart, 5242880u);
+    WriteFileBytes(JoinPath(media_, "PATCH.0"), FirstPiece(1, PatternBytes(dataBytes, 4)));
+
+    RunResult run = RunProgramFrom(media_, "");
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(kFailed, run.exitCode);
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].text;
+    Bytes staged;
+    ASSERT_TRUE(ReadFileBytes(JoinPath(product, "Patch.rtp"), &staged));
+    EXPECT_EQ(dataBytes, staged.size()) << "the data itself fitted";
+    Bytes batch;
+    EXPECT_TRUE(!ReadFileBytes(JoinPath(product, "PATCH.BAT"), &batch) || batch.size() < 97)
+        << "the batch cannot be whole";
+}
+
 TEST_F(DiskFaultRun, ReadOnlyProductFolderEndsInMessage2005)
 {
     if (!DriveMounted("R:\\") || !DriveMounted("W:\\"))

@@ -3,7 +3,7 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test demo media clean
+.PHONY: all deps build test demo media fuzz clean
 
 all: build
 
@@ -27,6 +27,10 @@ demo: build
 # make media ENGINE=<file> DATA=<file> RELEASE=<1.0|95.0.a> OUT=<folder> [DISK=<bytes>]
 media: build
 	scripts/make-media.sh "$(ENGINE)" "$(DATA)" "$(RELEASE)" "$(OUT)" $(DISK)
+
+# make fuzz [FUZZ_SECONDS=<seconds per target>]: the pure routines under libFuzzer on this host.
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz.sh build/fuzz
 
 clean:
 	rm -rf build

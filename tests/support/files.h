@@ -19,9 +19,9 @@ bool FileExists(const std::string &path);
 // Deterministic test data: byte i is a mix of i and the seed.
 Bytes PatternBytes(size_t size, unsigned seed = 1);
 std::string JoinPath(const std::string &dir, const std::string &name);
-std::vector<std::string> ListDir(const std::string &dir);
+std::vector<std::string> ListDir(const std::string &dir);  // sorted names, without "." and ".."
 // Every file directly in a folder, by name, with its bytes.
-std::map<std::string, Bytes> ReadFolderFiles(const std::string &dir);  // sorted names, without "." and ".."
+std::map<std::string, Bytes> ReadFolderFiles(const std::string &dir);
 std::string CurrentDir();
 
 #endif

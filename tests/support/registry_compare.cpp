@@ -20,17 +20,16 @@ std::string Lower(std::string text)
 RegSnapshot SnapshotWatchedAreas()
 {
     RegSnapshot all;
-    auto add = [&all](HKEY root, const std::string &rootName, const std::string &path) {
-        for (const auto &entry : SnapshotRegTree(root, path))
+    auto add = [&all](HKEY root, const std::string &rootName, const std::string &path, const std::string &skipped) {
+        for (const auto &entry : SnapshotRegTree(root, path, skipped))
             all[rootName + "\\" + Lower(path) + entry.first] = entry.second;
     };
     // HKLM\Software without its Classes: the program opens nothing there,
     // and it holds most of the keys, which would make every snapshot take
     // seconds under Wine.
-    for (const auto &entry : SnapshotRegTree(HKEY_LOCAL_MACHINE, "Software", "Classes"))
-        all["HKLM\\software" + entry.first] = entry.second;
-    add(HKEY_CURRENT_USER, "HKCU", "Software");
-    add(HKEY_LOCAL_MACHINE, "HKLM", "Network");
+    add(HKEY_LOCAL_MACHINE, "HKLM", "Software", "Classes");
+    add(HKEY_CURRENT_USER, "HKCU", "Software", "");
+    add(HKEY_LOCAL_MACHINE, "HKLM", "Network", "");
     return all;
 }
 

@@ -25,7 +25,7 @@ x86_64-w64-mingw32-g++-posix -O2 -I"$root/src" -DWIN32_LEAN_AND_MEAN "$root/benc
     "$build/libzarized_core.a" -o "$build/JOINBENCH.EXE" -static \
     -lkernel32 -luser32 -ladvapi32 -lversion -lole32 -luuid -lshell32
 # Creates and prepares the prefix (headless) on first use.
-"$root/scripts/wine-run.sh" "$WINEPREFIX" "$build/JOINBENCH.EXE" >/dev/null || true
+ZARIZED_WINE_ARCH=win64 "$root/scripts/wine-run.sh" "$WINEPREFIX" "$build/JOINBENCH.EXE" >/dev/null || true
 "$WINESERVER" -p600 </dev/null >/dev/null 2>&1 9>&- || true
 
 mkdir -p "$data/out"

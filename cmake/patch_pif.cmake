@@ -9,7 +9,7 @@ add_custom_command(OUTPUT ${ZARIZED_PATCH_PIF}
     COMMENT "Patch.pif")
 add_custom_target(patch_pif ALL DEPENDS ${ZARIZED_PATCH_PIF})
 
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     add_test(NAME patch_pif_test
         COMMAND ${ZARIZED_PYTHON3} ${CMAKE_SOURCE_DIR}/tests/patch_pif_test.py ${ZARIZED_PATCH_PIF})
     # The end-to-end runs stage this file as the media's PATCH.PIF.

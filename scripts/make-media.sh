@@ -7,19 +7,19 @@
 # "95.0.a"), DISK_BYTES the room on one disk (default 1,457,664: a formatted
 # 1.44 MB floppy). Disk 1 holds ZARIZED.EXE, PATCH.DLL, PATCH.PIF, patch.ini and
 # PATCH.0; disk k + 1 holds PATCH.k. The pieces are cut by the program's own
-# "/b" mode, and joined back by the program's own patch run for the check.
+# "/b" mode, and joined back by the program's own patch run for the check:
+# the shipping build does both, in a 32-bit Wine prefix (scripts/bench32.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+[ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || exec "$root/scripts/bench32.sh" "$0" "$@"
 usage() { echo "usage: make media ENGINE=<file> DATA=<file> RELEASE=<1.0|95.0.a> OUT=<folder> [DISK=<bytes>]" >&2; exit 2; }
 [ $# -ge 4 ] || usage
 engine=$1 data=$2 release=$3 out=$4 disk=${5:-1457664}
 cluster=${MEDIA_CLUSTER:-512}  # a floppy's allocation unit: files take whole clusters
-i686=${MEDIA_I686_BUILD:-$root/build/i686}
-x64=${MEDIA_X64_BUILD:-$root/build/x64}
-shipping=$i686/ZARIZED.EXE
-pif=$i686/PATCH.PIF
-tester=$x64/ZARIZED.EXE
-runboxes=$x64/tests/runboxes.exe
+build=${MEDIA_BUILD:-$root/build/i686}
+shipping=$build/ZARIZED.EXE
+pif=$build/PATCH.PIF
+runboxes=$build/tests/runboxes.exe
 prefix=${MEDIA_WINEPREFIX:-$root/build/media/wineprefix}
 
 fail() { echo "make media: $*" >&2; exit 1; }
@@ -32,7 +32,7 @@ esac
 [ -f "$data" ] || fail "no data file '$data'"
 [[ $disk =~ ^[0-9]+$ ]] && [ "$disk" -gt 0 ] || fail "DISK must be a number of bytes"
 [ "$disk" -le 2147483647 ] || fail "DISK must be below 2 GiB (piece sizes are signed 32-bit)"
-for f in "$shipping" "$pif" "$tester" "$runboxes"; do [ -f "$f" ] || fail "$f is not built (run make build)"; done
+for f in "$shipping" "$pif" "$runboxes"; do [ -f "$f" ] || fail "$f is not built (run make build)"; done
 
 wine() { "$root/scripts/wine-run.sh" "$prefix" "$@"; }
 winpath() { echo "Z:$(realpath -m "$1" | sed 's#/#\\#g')"; }
@@ -55,11 +55,11 @@ later=$(( disk / cluster * cluster ))
 
 # Cut the data with the program's own splitter, beside a copy named Patch.rtp
 # so the pieces are named Patch.0, Patch.1, ...
-mkdir -p "$x64/media-work"
-work=$(mktemp -d "$x64/media-work/cut.XXXXXX")
+mkdir -p "$build/media-work"
+work=$(mktemp -d "$build/media-work/cut.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cp "$data" "$work/Patch.rtp"
-cp "$tester" "$work/ZARIZED.EXE"
+cp "$shipping" "$work/ZARIZED.EXE"
 echo "cutting $(stat -c %s "$data") bytes: first piece $first bytes, then $later bytes a disk"
 wine "$runboxes" "$(winpath "$work/ZARIZED.EXE")" "$(winpath "$work")" "/b$(winpath "$work/Patch.rtp"),$first,$later" |
     tee "$work/split.txt"
@@ -85,20 +85,25 @@ done
 # Verify: a patch run from the new media on a sample installation of the
 # release, in the builder's own Wine prefix, must rebuild the data exactly.
 echo "verifying: a patch run from the new disks on a sample $release installation"
-check=$(mktemp -d "$x64/media-work/check.XXXXXX")
+check=$(mktemp -d "$build/media-work/check.XXXXXX")
 trap 'rm -rf "$work" "$check"' EXIT
 mkdir -p "$check/product" "$check/drive"
-cp "$x64/fixtures/$fixture/ZELFSV4.DLL" "$check/product/"
+cp "$build/fixtures/$fixture/ZELFSV4.DLL" "$check/product/"
 cp "$out/DISK1"/* "$check/drive/"
-cp "$tester" "$check/drive/ZARIZED.EXE"
 product_win=$(winpath "$check/product")
 wine reg add 'HKLM\Software\Quorvel\InstalledApps' /v 'Kelvane Palomid' /d "$product_win" /f >/dev/null
-wine "$runboxes" --disks "$(winpath "$out")" "$(winpath "$check/drive/ZARIZED.EXE")" "$(winpath "$check/drive")" \
-    >"$check/run.txt" || true
+# The run ends as on Windows 95: Patch.pif is started (by the recording
+# stand-in for Wine's DOS launcher) and the program ends with 1.
+ZARIZED_DOS_LAUNCHER=$build/DOSLAUNCH.EXE wine "$runboxes" --disks "$(winpath "$out")" \
+    "$(winpath "$check/drive/ZARIZED.EXE")" "$(winpath "$check/drive")" >"$check/run.txt" || true
 wine reg delete 'HKLM\Software\Quorvel' /f >/dev/null 2>&1 || true
 if ! cmp -s "$data" "$check/product/Patch.rtp"; then
     sed 's/^/  /' "$check/run.txt" >&2
     fail "the joined patch data differs from $data"
+fi
+if ! tr -d '\r' <"$check/run.txt" | grep -qx 'exit code 1'; then
+    sed 's/^/  /' "$check/run.txt" >&2
+    fail "the verifying patch run did not reach its hand-off"
 fi
 cmp -s "$engine" "$check/product/Patch.exe" || fail "the staged engine differs from $engine"
 echo "media for release $release in $out:"

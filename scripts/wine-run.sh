@@ -1,6 +1,9 @@
 #!/bin/bash
 # Runs one Windows program under a private, headless Wine prefix, creating the
 # prefix on first use. Usage: wine-run.sh PREFIX PROGRAM [ARGUMENTS...]
+# The prefix is a 32-bit one, as Windows 95 is, and this must run inside
+# scripts/bench32.sh, where qemu runs Wine's i386 loader. ZARIZED_WINE_ARCH=win64
+# gives a 64-bit prefix under wine64 instead (the x86_64 staging benchmark).
 # The program's output goes to a file and is printed once it has exited, so
 # Wine's own daemons never hold the caller's pipes open.
 set -u
@@ -8,23 +11,44 @@ prefix=$(realpath -m "$1")
 shift
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
 export TMPDIR=$prefix.tmp
-WINE=/usr/lib/wine/wine64
-WINESERVER=/usr/lib/wine/wineserver64
-[ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
+arch=${ZARIZED_WINE_ARCH:-win32}
+if [ "$arch" = win64 ]; then
+    WINE=/usr/lib/wine/wine64
+    WINESERVER=/usr/lib/wine/wineserver64
+    [ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+else
+    if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+        echo "wine-run: 32-bit programs run only inside scripts/bench32.sh (no qemu-i386 handler here)" >&2
+        exit 125
+    fi
+    export WINEARCH=win32
+    WINE=/usr/lib/wine/wine
+    WINESERVER=/usr/lib/wine/wineserver32
+    [ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
+    # Wine's DOS launcher never returns in a 32-bit prefix: a .pif is started
+    # by the recording stand-in installed as winevdm.exe (see
+    # ZARIZED_DOS_LAUNCHER below), or refused at once when there is none.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winevdm.exe=d"
+fi
 mkdir -p "$TMPDIR"
 
 quiet() { "$@" </dev/null >/dev/null 2>&1 9>&-; }
 
 prepare_prefix() {
+    rm -rf "$prefix"
     quiet "$WINE" wineboot -i
     # No display here: windows and message boxes need the null driver.
     quiet "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
     # A crash must end the program, not wait on a debugger's dialog.
     quiet "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+    # The program meets Windows 95, as on the disk it ships on.
+    quiet "$WINE" reg add 'HKCU\Software\Wine\AppDefaults\ZARIZED.EXE' /v Version /d win95 /f
     quiet "$WINESERVER" -k
     quiet "$WINESERVER" -w
+    # A prefix made without a working loader has no system files: never mark it ready.
+    [ -f "$prefix/drive_c/windows/system32/kernel32.dll" ] || return 1
     touch "$prefix/.zarized-ready"
 }
 
@@ -32,7 +56,15 @@ if [ ! -f "$prefix/.zarized-ready" ]; then
     (
         flock 9
         [ -f "$prefix/.zarized-ready" ] || prepare_prefix
-    ) 9>"$prefix.lock"
+    ) 9>"$prefix.lock" || { echo "wine-run: the Wine prefix $prefix could not be made" >&2; exit 125; }
+fi
+
+# ZARIZED_DOS_LAUNCHER names an i686 program that stands in for Wine's DOS
+# launcher: it is started for every .pif, and records the launch.
+if [ "$arch" = win32 ] && [ -n "${ZARIZED_DOS_LAUNCHER:-}" ]; then
+    launcher=$prefix/drive_c/windows/system32/winevdm.exe
+    cmp -s "$ZARIZED_DOS_LAUNCHER" "$launcher" || cp "$ZARIZED_DOS_LAUNCHER" "$launcher"
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winevdm.exe=n"
 fi
 
 # Drive letters the tests use: M: for media folders at a drive root.

@@ -5,7 +5,8 @@
 #      for a large patch, so writes to it fall short;
 #   R: a read-only view of the folder that W: maps, so a product folder can
 #      be laid out through W: and patched through R:.
-# Mounting needs root; without it the tests that need these drives skip.
+# It runs inside the bench's private namespace (scripts/bench32.sh), which
+# owns its mounts, so no real root is needed.
 set -u
 action=$1
 prefix=$(realpath -m "$2")
@@ -13,11 +14,11 @@ drives=$prefix.drives
 case $action in
 mount)
     mkdir -p "$drives/u" "$drives/r" "$drives/w"
-    mountpoint -q "$drives/u" || mount -t tmpfs -o size=6m tmpfs "$drives/u" 2>/dev/null ||
-        echo "drive U: not mounted (needs root): its tests will skip"
+    mountpoint -q "$drives/u" || mount -t tmpfs -o size=6m tmpfs "$drives/u" ||
+        { echo "drive U: cannot be mounted"; exit 1; }
     if ! mountpoint -q "$drives/r"; then
-        mount --bind "$drives/w" "$drives/r" 2>/dev/null && mount -o remount,bind,ro "$drives/r" 2>/dev/null ||
-            { mountpoint -q "$drives/r" && umount "$drives/r"; echo "drive R: not mounted (needs root): its tests will skip"; }
+        mount --bind "$drives/w" "$drives/r" && mount -o remount,bind,ro "$drives/r" ||
+            { mountpoint -q "$drives/r" && umount "$drives/r"; echo "drive R: cannot be mounted read-only"; exit 1; }
     fi
     ;;
 unmount)

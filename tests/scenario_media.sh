@@ -1,17 +1,16 @@
 #!/bin/bash
 # Builds, with the patch-media builder, the two media sets (one per release
 # served) that the end-to-end patch scenarios run from.
-#   scenario_media.sh X64_BUILD_DIR SHIPPING_EXE
+#   scenario_media.sh BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-x64=$(realpath -m "$1")
-i686=$(dirname "$(realpath -m "$2")")
-out=$x64/scenario
+build=$(realpath -m "$1")
+out=$build/scenario
 rm -rf "$out"
 mkdir -p "$out"
 head -c 6000 /dev/urandom >"$out/engine.bin"
 head -c 450000 /dev/urandom >"$out/data.bin"
 for release in 1.0 95.0.a; do
-    MEDIA_X64_BUILD=$x64 MEDIA_I686_BUILD=$i686 MEDIA_WINEPREFIX=$x64/media-prefix \
+    MEDIA_BUILD=$build MEDIA_WINEPREFIX=$build/media-prefix \
         "$root/scripts/make-media.sh" "$out/engine.bin" "$out/data.bin" "$release" "$out/media-$release" 200000
 done

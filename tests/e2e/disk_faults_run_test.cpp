@@ -88,8 +88,7 @@ protected:
 
 TEST_F(DiskFaultRun, ShortWritesOnAFullDriveEndInMessage2005)
 {
-    if (!DriveMounted("U:\\"))
-        GTEST_SKIP() << "no small drive U: (mounting a tmpfs needs root)";
+    ASSERT_TRUE(DriveMounted("U:\\")) << "no small drive U: (tests/fault_drives.sh mounts it)";
     // U: holds 6 MiB: enough to pass the 5 MiB free-space check, too little
     // for any one of these files.
     const std::string product = "U:\\Kelvane Palomid";
@@ -122,8 +121,7 @@ TEST_F(DiskFaultRun, ShortWritesOnAFullDriveEndInMessage2005)
 
 TEST_F(DiskFaultRun, DriveFilledByTheStagedFilesEndsTheRunBeforeTheHandOff)
 {
-    if (!DriveMounted("U:\\"))
-        GTEST_SKIP() << "no small drive U: (mounting a tmpfs needs root)";
+    ASSERT_TRUE(DriveMounted("U:\\")) << "no small drive U: (tests/fault_drives.sh mounts it)";
     // The staged files take every free 4 KiB block of U:, so the batch file
     // finds no room: the run ends with -1 and nothing is started.
     const std::string product = "U:\\Kelvane Palomid";
@@ -148,8 +146,7 @@ TEST_F(DiskFaultRun, DriveFilledByTheStagedFilesEndsTheRunBeforeTheHandOff)
 
 TEST_F(DiskFaultRun, ReadOnlyProductFolderEndsInMessage2005)
 {
-    if (!DriveMounted("R:\\") || !DriveMounted("W:\\"))
-        GTEST_SKIP() << "no read-only drive R: (a read-only mount needs root)";
+    ASSERT_TRUE(DriveMounted("R:\\") && DriveMounted("W:\\")) << "no read-only drive R: (tests/fault_drives.sh mounts it)";
     // The product is laid out through W: and registered on R:, the same
     // folder seen read-only.
     Prepare("W:\\Kelvane Palomid", PatternBytes(64), PatternBytes(967), FirstPiece(1, PatternBytes(100)),

@@ -138,8 +138,8 @@ TEST_F(DriverRun, MediaAtADriveRootIsFound)
 TEST_F(DriverRun, LowFreeSpaceStopsWithBothNumbers)
 {
     DWORD sectors = 0, bytes = 0, freeClusters = 0, total = 0;
-    if (!GetDiskFreeSpaceA("T:\\", &sectors, &bytes, &freeClusters, &total))
-        GTEST_SKIP() << "no small drive T: (mounting a tmpfs needs root)";
+    // The bench's namespace mounts the drive (tests/small_drive.sh) on every machine.
+    ASSERT_TRUE(GetDiskFreeSpaceA("T:\\", &sectors, &bytes, &freeClusters, &total)) << "no small drive T:";
     std::string product = "T:\\Kelvane Palomid";
     RemoveTree(product);
     MakeFullMedia(media_);

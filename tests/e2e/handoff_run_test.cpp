@@ -1,7 +1,8 @@
 // The real program, from the first check to the hand-off: a normal run that
 // stages, migrates, writes PATCH.BAT and the PIF fields, announces the
-// restart and starts Patch.pif. Wine cannot start a PIF, so under Wine the
-// run ends with message 2006 and exit code -1 right after the restart message.
+// restart and starts Patch.pif (the stand-in for Wine's DOS launcher records
+// the start), then ends with exit code 1. When the start is refused the run
+// ends with message 2006 and -1.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 
 #include "files.h"
 #include "installation.h"
+#include "launch_record.h"
 #include "program_runner.h"
 #include "registry.h"
 
@@ -24,13 +26,6 @@ const char kRestartText[] =
 const char kCantRun[] =
     "Can't run 'REGEDIT.EXE'.  Program terminating.  Please view 'READNOW.TXT' for instructions on how to "
     "manually apply the maintenance release.";
-
-std::string ShortForm(const std::string &path)
-{
-    char buffer[MAX_PATH] = "";
-    DWORD length = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::string(buffer) : std::string();
-}
 
 std::string Upper(std::string text)
 {
@@ -46,33 +41,44 @@ std::string Describe(const RunResult &run)
     return text;
 }
 
-TEST(HandoffRun, ANormalRunReachesTheHandoffAndEndsWithMessage2006UnderWine)
+// The product folder with the installed release, and one-disk media for it.
+struct HandoffSetup {
+    std::string product, media;
+    Bytes pif, engine, data;
+};
+
+HandoffSetup LayOut(const std::string &name)
+{
+    HandoffSetup setup;
+    std::string root = ScratchDir(name);
+    setup.product = JoinPath(root, "Kelvane Palomid Program Folder");
+    setup.media = JoinPath(root, "media");
+    InstallProduct(setup.product, "release_95_0_a");
+    EXPECT_TRUE(WriteFileText(JoinPath(setup.product, "ctl3d32.dll"), "old control library"));
+    EXPECT_TRUE(ReadFileBytes(BuildPath("PATCH.PIF"), &setup.pif));
+    EXPECT_EQ(967u, setup.pif.size());
+    setup.engine = PatternBytes(3000, 11);
+    setup.data = PatternBytes(20000, 12);
+    MakeMedia(setup.media, "95.0.a", setup.engine, setup.pif, setup.data);
+    return setup;
+}
+
+TEST(HandoffRun, ANormalRunStartsPatchPifAndEndsWithOne)
 {
     ProductRegistryScope registry;
-    std::string root = ScratchDir("handoff-run");
-    std::string product = JoinPath(root, "Kelvane Palomid Program Folder");
-    std::string media = JoinPath(root, "media");
-    InstallProduct(product, "release_95_0_a");
-    ASSERT_TRUE(WriteFileText(JoinPath(product, "ctl3d32.dll"), "old control library"));
+    LaunchLog launches;
+    HandoffSetup setup = LayOut("handoff-run");
+    const std::string &product = setup.product;
+    const Bytes &pif = setup.pif;
 
-    Bytes pif;
-    ASSERT_TRUE(ReadFileBytes(BuildPath("PATCH.PIF"), &pif));
-    ASSERT_EQ(967u, pif.size());
-    Bytes engine = PatternBytes(3000, 11);
-    Bytes data = PatternBytes(20000, 12);
-    MakeMedia(media, "95.0.a", engine, pif, data);
-
-    RunResult run = RunProgramFrom(media, "");
-    ASSERT_FALSE(run.timedOut);
-    EXPECT_EQ(kFailed, run.exitCode) << Describe(run);
-    // The restart message first, with its OK button; then the failed start.
-    ASSERT_EQ(2u, run.boxes.size()) << Describe(run);
-    EXPECT_EQ(kRestartCaption, run.boxes[0].caption);
-    EXPECT_EQ(kRestartText, run.boxes[0].text);
-    EXPECT_EQ((UINT)MB_OK, run.boxes[0].style);
-    EXPECT_EQ("Error", run.boxes[1].caption);
-    EXPECT_EQ(kCantRun, run.boxes[1].text);
-    EXPECT_EQ((UINT)MB_OK, run.boxes[1].style);
+    RunResult run = RunProgramFrom(setup.media, "");
+    ExpectHandedOff(run, launches, product);
+    EXPECT_EQ((UINT)MB_OK, run.boxes.empty() ? 0u : run.boxes[0].style);
+    std::vector<LaunchRecord> records = launches.Records(1, 30000);
+    ASSERT_EQ(1u, records.size());
+    // Started by name from the product folder, as the launch line says.
+    EXPECT_NE(std::string::npos, Upper(records[0].commandLine).find(Upper(JoinPath(product, "Patch.pif"))))
+        << records[0].commandLine;
 
     // The folder as the hand-off leaves it: the staged files, the batch, and
     // no old control library.
@@ -82,8 +88,8 @@ TEST(HandoffRun, ANormalRunReachesTheHandoffAndEndsWithMessage2006UnderWine)
     std::sort(names.begin(), names.end());
     EXPECT_EQ((std::vector<std::string>{"PATCH.BAT", "PATCH.EXE", "PATCH.PIF", "PATCH.RTP", "ZELFSV4.DLL"}), names);
     Bytes staged, joined;
-    EXPECT_TRUE(ReadFileBytes(JoinPath(product, "Patch.exe"), &staged) && staged == engine);
-    EXPECT_TRUE(ReadFileBytes(JoinPath(product, "Patch.rtp"), &joined) && joined == data);
+    EXPECT_TRUE(ReadFileBytes(JoinPath(product, "Patch.exe"), &staged) && staged == setup.engine);
+    EXPECT_TRUE(ReadFileBytes(JoinPath(product, "Patch.rtp"), &joined) && joined == setup.data);
 
     // PATCH.BAT names everything by the folder's short form.
     std::string s = ShortForm(product);
@@ -95,8 +101,8 @@ TEST(HandoffRun, ANormalRunReachesTheHandoffAndEndsWithMessage2006UnderWine)
                   "\\Patch.pif\r\n\r\n",
               std::string(batch.begin(), batch.end()));
 
-    // Patch.pif: the shipped file with its four fields written. Wine has no
-    // COMMAND.COM, so the shell program is its long path.
+    // Patch.pif: the shipped file with its four fields written. Where Wine's
+    // Windows folder has no COMMAND.COM, the shell program is its long path.
     char windowsDir[MAX_PATH] = "";
     GetWindowsDirectoryA(windowsDir, MAX_PATH);
     std::string shell = JoinPath(windowsDir, "COMMAND.COM");
@@ -115,6 +121,32 @@ TEST(HandoffRun, ANormalRunReachesTheHandoffAndEndsWithMessage2006UnderWine)
     Bytes patched;
     ASSERT_TRUE(ReadFileBytes(JoinPath(product, "Patch.pif"), &patched));
     EXPECT_EQ(expected, patched);
+}
+
+TEST(HandoffRun, ARefusedStartShowsMessage2006AndEndsWithMinusOne)
+{
+    ProductRegistryScope registry;
+    LaunchLog launches;
+    HandoffSetup setup = LayOut("handoff-refused");
+    RunResult run;
+    {
+        RefusedLaunches refused;
+        ASSERT_TRUE(refused.Active());
+        run = RunProgramFrom(setup.media, "");
+    }
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(kFailed, run.exitCode) << Describe(run);
+    // The restart message first, with its OK button; then the failed start.
+    ASSERT_EQ(2u, run.boxes.size()) << Describe(run);
+    EXPECT_EQ(kRestartCaption, run.boxes[0].caption);
+    EXPECT_EQ(kRestartText, run.boxes[0].text);
+    EXPECT_EQ((UINT)MB_OK, run.boxes[0].style);
+    EXPECT_EQ("Error", run.boxes[1].caption);
+    EXPECT_EQ(kCantRun, run.boxes[1].text);
+    EXPECT_EQ((UINT)MB_OK, run.boxes[1].style);
+    EXPECT_TRUE(launches.Records(1, 3000).empty()) << "nothing was started";
+    // Everything before the launch was done all the same.
+    EXPECT_TRUE(FileExists(JoinPath(setup.product, "PATCH.BAT")));
 }
 
 }  // namespace

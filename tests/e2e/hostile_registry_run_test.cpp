@@ -9,6 +9,7 @@
 
 #include "files.h"
 #include "installation.h"
+#include "launch_record.h"
 #include "program_runner.h"
 #include "registry_compare.h"
 #include "windows_settings.h"
@@ -68,22 +69,22 @@ protected:
         SetRegString(HKEY_CURRENT_USER, kShellFolders, "Programs", "C:\\zarized-tests\\hostile-registry\\no programs");
     }
 
-    // Runs the patch; it must end as every complete run does under Wine: the
-    // restart message, then the launch failure, exit code -1.
+    // Runs the patch; it must end as every complete run does: the restart
+    // message, then the start of Patch.pif, exit code 1.
     RunResult RunPatch(const std::string &what)
     {
+        LaunchLog launches;
         before_ = SnapshotWatchedAreas();
         RunResult run = RunProgramFrom(media_, "");
         after_ = SnapshotWatchedAreas();
-        EXPECT_FALSE(run.timedOut) << what;
-        EXPECT_EQ(0xFFFFFFFFu, run.exitCode) << what;
-        EXPECT_EQ(2u, run.boxes.size()) << what;
-        if (run.boxes.size() == 2) {
-            EXPECT_EQ("Kelvane Palomid 95.0.b Maintenance Release", run.boxes[0].caption) << what;
-            EXPECT_EQ(0u, run.boxes[1].text.find("Can't run 'REGEDIT.EXE'.")) << what;
-        }
-        EXPECT_TRUE(FileExists(JoinPath(product_, "PATCH.BAT"))) << what << ": the run reached the hand-off";
+        ExpectHandedOff(run, launches, product_, what);
         return run;
+    }
+
+    // What the registry must hold after the run, as Windows 95 stores it.
+    std::string Differences(const RegSnapshot &expected) const
+    {
+        return RegistryDifferences(StoredByWindows95(before_, expected), after_);
     }
 
     // What every run here writes: the product's Run keys, the loader entry,
@@ -137,7 +138,7 @@ TEST_F(HostileRegistryRun, IndexingValuesOfEveryShape)
     expected[machine + "\\" + longKey + "|folder"] = FixedText("C:\\Long", 260);
     // A number as the base directory: its four bytes, as the length read.
     expected[kMachinePalomid + "\\indexing|base directory"] = Value(REG_SZ, {7, 0, 0, 0});
-    EXPECT_EQ("", RegistryDifferences(expected, after_));
+    EXPECT_EQ("", Differences(expected));
 }
 
 TEST_F(HostileRegistryRun, FtpPasswordsOfEveryShape)
@@ -159,7 +160,7 @@ TEST_F(HostileRegistryRun, FtpPasswordsOfEveryShape)
         expected[ftp + "\\" + site + "|password"] = Value(REG_BINARY, {});
     expected[ftp + "\\at the limit|password"] = Value(REG_BINARY, Scrambled(std::string(40, 'q')));
     expected[ftp + "\\" + longSite + "|password"] = Value(REG_BINARY, Scrambled("abc"));
-    EXPECT_EQ("", RegistryDifferences(expected, after_)) << "the too-long password stays as it was";
+    EXPECT_EQ("", Differences(expected)) << "the too-long password stays as it was";
 }
 
 TEST_F(HostileRegistryRun, StartupEntriesOfEveryShape)
@@ -177,7 +178,7 @@ TEST_F(HostileRegistryRun, StartupEntriesOfEveryShape)
     expected[kMachinePalomid + "\\run|kelvane undo monitor"] = FixedText("", 260);
     // The command line too long to move keeps its place in the Windows Run
     // key, so its component still starts; the long-named entry is not ours.
-    EXPECT_EQ("", RegistryDifferences(expected, after_));
+    EXPECT_EQ("", Differences(expected));
 }
 
 TEST_F(HostileRegistryRun, ProgramsFolderOfEveryShape)
@@ -198,7 +199,7 @@ TEST_F(HostileRegistryRun, ProgramsFolderOfEveryShape)
         Reset();
         SetRegBinary(HKEY_CURRENT_USER, kShellFolders, "Programs", c.data, c.type);
         RunPatch(c.what);
-        EXPECT_EQ("", RegistryDifferences(Baseline(), after_)) << c.what;
+        EXPECT_EQ("", Differences(Baseline())) << c.what;
     }
 }
 
@@ -233,7 +234,7 @@ TEST_F(HostileRegistryRun, OldDialogListsOfEveryShape)
     expected[path + "\\binary|"] = Key();
     expected[path + "\\binary|ownerclassname"] = TextWrittenWithoutNul("BinFrame");
     expected[path + "\\binary|disable"] = Dword(1);
-    EXPECT_EQ("", RegistryDifferences(expected, after_)) << "entries too big for the buffers are dropped";
+    EXPECT_EQ("", Differences(expected)) << "entries too big for the buffers are dropped";
 }
 
 TEST_F(HostileRegistryRun, ProfileSettingsOfEveryShape)
@@ -286,7 +287,7 @@ TEST_F(HostileRegistryRun, ProfileSettingsOfEveryShape)
             AddKeys(&expected, kUsersPath + "\\" + c.userKey);
             expected[kUsersPath + "\\" + c.userKey + "|installed_950b_patch"] = Dword(1);
         }
-        EXPECT_EQ("", RegistryDifferences(expected, after_)) << c.what;
+        EXPECT_EQ("", Differences(expected)) << c.what;
     }
 }
 
@@ -314,7 +315,7 @@ TEST_F(HostileRegistryRun, RegisteredOwnerOfEveryShape)
             expected.erase(kMachinePalomid + "|registeredowner");
             expected.erase(kMachinePalomid + "|registeredorganization");
         }
-        EXPECT_EQ("", RegistryDifferences(expected, after_)) << c.what;
+        EXPECT_EQ("", Differences(expected)) << c.what;
     }
 }
 

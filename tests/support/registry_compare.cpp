@@ -105,6 +105,26 @@ RegValue Key()
 // The conversion of old entries writes its texts without a NUL; Wine's
 // registry reads such a value back one byte longer, with a NUL added. (The
 // length written is checked at the call by the dialog import's own tests.)
+RegValue StoredByWindows95(RegValue written)
+{
+    if (written.exists && written.type == REG_SZ) {
+        auto nul = std::find(written.data.begin(), written.data.end(), 0);
+        written.data.erase(nul, written.data.end());
+        written.data.push_back(0);
+    }
+    return written;
+}
+
+RegSnapshot StoredByWindows95(const RegSnapshot &before, RegSnapshot expected)
+{
+    for (auto &entry : expected) {
+        auto was = before.find(entry.first);
+        if (was == before.end() || !(was->second == entry.second))
+            entry.second = StoredByWindows95(entry.second);
+    }
+    return expected;
+}
+
 RegValue TextWrittenWithoutNul(const std::string &text)
 {
     return Value(REG_SZ, TextBytes(text, text.size() + 1));

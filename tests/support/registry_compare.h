@@ -18,6 +18,13 @@ void EraseBelow(RegSnapshot *snapshot, const std::string &keyPath);
 // One line per entry that differs, at most 20 lines; empty when none does.
 std::string RegistryDifferences(const RegSnapshot &expected, const RegSnapshot &actual);
 
+// The expected state after a run of the program, which meets Windows 95:
+// there a REG_SZ value is stored as its text up to the first NUL and one NUL,
+// whatever data length the writer gave. The entries a run writes (those that
+// differ from `before`) are brought to that form.
+RegSnapshot StoredByWindows95(const RegSnapshot &before, RegSnapshot expected);
+RegValue StoredByWindows95(RegValue written);
+
 // Expected entries, built independently of the program.
 std::vector<unsigned char> TextBytes(const std::string &text, size_t length);  // cut or zero-filled
 RegValue Value(DWORD type, const std::vector<unsigned char> &data);

@@ -12,6 +12,7 @@
 
 #include "migrate/migrate.h"
 #include "migrate/dialog_import.h"
+#include "import_slots.h"
 #include "registry.h"
 
 namespace {
@@ -238,45 +239,15 @@ LSTATUS WINAPI RecordSetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
     return gRealSetValue(key, name, reserved, type, data, size);
 }
 
-void **ImportSlot(const char *dll, const char *function)
-{
-    BYTE *base = (BYTE *)GetModuleHandleA(nullptr);
-    IMAGE_NT_HEADERS *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
-    IMAGE_DATA_DIRECTORY imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (IMAGE_IMPORT_DESCRIPTOR *d = (IMAGE_IMPORT_DESCRIPTOR *)(base + imports.VirtualAddress); d->Name; ++d) {
-        if (lstrcmpiA((const char *)(base + d->Name), dll) != 0)
-            continue;
-        IMAGE_THUNK_DATA *names = (IMAGE_THUNK_DATA *)(base + d->OriginalFirstThunk);
-        IMAGE_THUNK_DATA *slots = (IMAGE_THUNK_DATA *)(base + d->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            IMAGE_IMPORT_BY_NAME *byName = (IMAGE_IMPORT_BY_NAME *)(base + names->u1.AddressOfData);
-            if (strcmp((const char *)byName->Name, function) == 0)
-                return (void **)&slots->u1.Function;
-        }
-    }
-    return nullptr;
-}
-
 class SetValueRecorder {
 public:
-    SetValueRecorder()
+    SetValueRecorder() : patch_("RegSetValueExA", (void *)&RecordSetValue)
     {
-        slot_ = ImportSlot("advapi32.dll", "RegSetValueExA");
-        if (!slot_)
-            return;
         gCalls = &calls;
-        gRealSetValue = (decltype(&RegSetValueExA))*slot_;
-        Write((void *)&RecordSetValue);
+        gRealSetValue = patch_.Original<decltype(&RegSetValueExA)>();
     }
-    ~SetValueRecorder()
-    {
-        if (slot_)
-            Write((void *)gRealSetValue);
-        gCalls = nullptr;
-    }
-    bool Active() const { return slot_ != nullptr; }
+    ~SetValueRecorder() { gCalls = nullptr; }
+    bool Active() const { return patch_.Active(); }
     // The calls after the last "RegRevision": those of the conversion.
     std::vector<SetValueCall> AfterBuiltIns() const
     {
@@ -292,14 +263,7 @@ public:
     std::vector<SetValueCall> calls;
 
 private:
-    void Write(void *target)
-    {
-        DWORD old;
-        VirtualProtect(slot_, sizeof(void *), PAGE_READWRITE, &old);
-        *slot_ = target;
-        VirtualProtect(slot_, sizeof(void *), old, &old);
-    }
-    void **slot_;
+    ImportPatch patch_;
 };
 
 void Import()

@@ -6,11 +6,10 @@
 #include <vector>
 
 #include "migrate/migrate.h"
+#include "import_slots.h"
 #include "registry.h"
 
-// The import slot through which the program calls RegEnumKeyExA.
 typedef LONG(WINAPI *EnumKeyFn)(HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPSTR, LPDWORD, PFILETIME);
-extern "C" EnumKeyFn __imp_RegEnumKeyExA;
 
 namespace {
 
@@ -103,13 +102,6 @@ LONG WINAPI EnumKeyWithOverlongName(HKEY key, DWORD index, LPSTR name, LPDWORD n
     return result;
 }
 
-void SetEnumKeyImport(EnumKeyFn fn)
-{
-    DWORD old;
-    VirtualProtect(&__imp_RegEnumKeyExA, sizeof(fn), PAGE_READWRITE, &old);
-    __imp_RegEnumKeyExA = fn;
-    VirtualProtect(&__imp_RegEnumKeyExA, sizeof(fn), old, &old);
-}
 
 TEST(FtpPasswords, SiteNameTooLongForTheBufferIsPassedOver)
 {
@@ -118,10 +110,12 @@ TEST(FtpPasswords, SiteNameTooLongForTheBufferIsPassedOver)
     SetRegString(HKEY_CURRENT_USER, Site("overlong site"), "Password", "middle");
     SetRegString(HKEY_CURRENT_USER, Site("z site"), "Password", "last");
 
-    g_realEnumKey = __imp_RegEnumKeyExA;
-    SetEnumKeyImport(EnumKeyWithOverlongName);
-    RescrambleFtpPasswords();
-    SetEnumKeyImport(g_realEnumKey);
+    {
+        ImportPatch overlong("RegEnumKeyExA", (void *)EnumKeyWithOverlongName);
+        ASSERT_TRUE(overlong.Active());
+        g_realEnumKey = overlong.Original<EnumKeyFn>();
+        RescrambleFtpPasswords();
+    }
 
     EXPECT_EQ(Binary(Stored("first")), PasswordOf("a site"));
     EXPECT_EQ((DWORD)REG_SZ, PasswordOf("overlong site").type);

@@ -11,10 +11,12 @@
 
 #include <string.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "files.h"
+#include "import_slots.h"
 #include "registry.h"
 #include "migrate/migrate.h"
 #include "migrate/shortcut_fixups.h"
@@ -123,32 +125,6 @@ BOOL WINAPI ObservedSetCurrentDirectoryA(LPCSTR path)
     return Real<BOOL(WINAPI *)(LPCSTR)>("SetCurrentDirectoryA", "kernel32.dll")(path);
 }
 
-// Every import slot of this program for one function.
-std::vector<void **> ImportSlots(const char *function)
-{
-    std::vector<void **> slots;
-    BYTE *base = (BYTE *)GetModuleHandleA(nullptr);
-    IMAGE_NT_HEADERS *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
-    DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-    for (IMAGE_IMPORT_DESCRIPTOR *dll = (IMAGE_IMPORT_DESCRIPTOR *)(base + imports); dll->Name; ++dll) {
-        IMAGE_THUNK_DATA *names = (IMAGE_THUNK_DATA *)(base + dll->OriginalFirstThunk);
-        IMAGE_THUNK_DATA *addresses = (IMAGE_THUNK_DATA *)(base + dll->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++addresses)
-            if (!IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) &&
-                !strcmp((const char *)((IMAGE_IMPORT_BY_NAME *)(base + names->u1.AddressOfData))->Name, function))
-                slots.push_back((void **)&addresses->u1.Function);
-    }
-    return slots;
-}
-
-void WriteSlot(void **slot, void *value)
-{
-    DWORD old;
-    VirtualProtect(slot, sizeof(void *), PAGE_READWRITE, &old);
-    *slot = value;
-    VirtualProtect(slot, sizeof(void *), old, &old);
-}
-
 // Routes the routine's OLE, COM and directory calls through the observers while it lives.
 class ObservedCalls {
   public:
@@ -159,23 +135,14 @@ class ObservedCalls {
         Hook("CoCreateInstance", (void *)ObservedCoCreateInstance);
         Hook("SetCurrentDirectoryA", (void *)ObservedSetCurrentDirectoryA);
     }
-    ~ObservedCalls()
-    {
-        for (auto &hook : hooks_)
-            WriteSlot(hook.first, hook.second);
-    }
 
   private:
     void Hook(const char *function, void *replacement)
     {
-        std::vector<void **> slots = ImportSlots(function);
-        EXPECT_FALSE(slots.empty()) << function << " is not imported";
-        for (void **slot : slots) {
-            hooks_.push_back({slot, *slot});
-            WriteSlot(slot, replacement);
-        }
+        patches_.emplace_back(new ImportPatch(function, replacement));
+        EXPECT_TRUE(patches_.back()->Active()) << function << " is not imported";
     }
-    std::vector<std::pair<void **, void *>> hooks_;
+    std::vector<std::unique_ptr<ImportPatch>> patches_;
 };
 
 // Runs the routine once from the given current directory; checks that the

@@ -4,11 +4,10 @@
 
 #include "migrate/migrate.h"
 #include "migrate/startup_entries.h"
+#include "import_slots.h"
 #include "registry_readback.h"
 
-// The import slot through which the program calls RegDeleteValueA.
 typedef LONG(WINAPI *DeleteValueFn)(HKEY, LPCSTR);
-extern "C" DeleteValueFn __imp_RegDeleteValueA;
 
 namespace {
 
@@ -26,13 +25,6 @@ LONG WINAPI RecordDeleteValue(HKEY key, LPCSTR name)
     return g_realDeleteValue(key, name);
 }
 
-void SetDeleteValueImport(DeleteValueFn fn)
-{
-    DWORD old;
-    VirtualProtect(&__imp_RegDeleteValueA, sizeof(fn), PAGE_READWRITE, &old);
-    __imp_RegDeleteValueA = fn;
-    VirtualProtect(&__imp_RegDeleteValueA, sizeof(fn), old, &old);
-}
 
 // The Windows Run key holds Wine's own entries (or none): each test starts
 // from an empty one, and the original values come back afterwards.
@@ -105,10 +97,11 @@ TEST_F(StartupEntries, ComponentEntriesMoveAndTheLoaderTakesTheirPlaceOnceOnly)
     PopulateWindowsRun();
     RegisterProduct("C:\\Program Files\\Kelvane\\");  // stored with a trailing backslash
     g_deleted.clear();
-    g_realDeleteValue = __imp_RegDeleteValueA;
-    SetDeleteValueImport(RecordDeleteValue);
-    MigrateStartupEntries();
-    SetDeleteValueImport(g_realDeleteValue);
+    {
+        ImportPatch recorder("RegDeleteValueA", (void *)RecordDeleteValue);
+        g_realDeleteValue = recorder.Original<DeleteValueFn>();
+        MigrateStartupEntries();
+    }
 
     EXPECT_VALUES(Values({{"", Fixed("C:\\default.exe")},
                           {"Kelvane FileSteward", Fixed(kLongCommand)},

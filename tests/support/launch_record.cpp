@@ -1,0 +1,159 @@
+#include "launch_record.h"
+
+#include "files.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace {
+
+const char kLogVariable[] = "ZARIZED_LAUNCH_LOG";
+
+std::string Field(const std::string &line, const std::string &key, bool *found)
+{
+    if (line.compare(0, key.size() + 1, key + "=") != 0)
+        return "";
+    *found = true;
+    return line.substr(key.size() + 1);
+}
+
+}  // namespace
+
+LaunchLog::LaunchLog()
+{
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    path_ = JoinPath(temp, "zarized-launches-" + std::to_string(GetCurrentProcessId()) + ".txt");
+    DeleteFileA(path_.c_str());
+    SetEnvironmentVariableA(kLogVariable, path_.c_str());
+}
+
+LaunchLog::~LaunchLog()
+{
+    SetEnvironmentVariableA(kLogVariable, nullptr);
+    DeleteFileA(path_.c_str());
+}
+
+void LaunchLog::Clear() const
+{
+    DeleteFileA(path_.c_str());
+}
+
+namespace {
+
+std::vector<LaunchRecord> ParseRecords(const std::string &text)
+{
+    std::vector<LaunchRecord> records;
+    LaunchRecord current;
+    bool open = false;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            break;  // a line still being written
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        bool found = false;
+        std::string value = Field(line, "command line", &found);
+        if (found) {
+            current = LaunchRecord();
+            current.commandLine = value;
+            open = true;
+        } else if (!open) {
+            continue;
+        } else if (line == "end") {
+            records.push_back(current);
+            open = false;
+        } else if (value = Field(line, "current directory", &found), found) {
+            current.currentDir = value;
+        } else if (value = Field(line, "pif readable", &found), found) {
+            current.pifReadable = value == "yes";
+        } else if (value = Field(line, "pif", &found), found) {
+            current.pif = value;
+        } else if (value = Field(line, "program", &found), found) {
+            current.program = value;
+        } else if (value = Field(line, "startup directory", &found), found) {
+            current.startupDir = value;
+        } else if (value = Field(line, "enhanced parameters", &found), found) {
+            current.enhancedParameters = value;
+        } else if (value = Field(line, "parameters", &found), found) {
+            current.parameters = value;
+        }
+    }
+    return records;
+}
+
+}  // namespace
+
+std::vector<LaunchRecord> LaunchLog::Records(size_t expected, unsigned timeoutMs) const
+{
+    DWORD started = GetTickCount();
+    for (;;) {
+        Bytes bytes;
+        std::vector<LaunchRecord> records;
+        if (ReadFileBytes(path_, &bytes))
+            records = ParseRecords(std::string(bytes.begin(), bytes.end()));
+        if (records.size() >= expected || GetTickCount() - started >= timeoutMs)
+            return records;
+        Sleep(50);
+    }
+}
+
+RefusedLaunches::RefusedLaunches()
+{
+    char system[MAX_PATH] = "";
+    GetSystemDirectoryA(system, MAX_PATH);
+    launcher_ = JoinPath(system, "winevdm.exe");
+    away_ = JoinPath(system, "winevdm.refused");
+    DeleteFileA(away_.c_str());
+    moved_ = MoveFileA(launcher_.c_str(), away_.c_str()) != 0;
+}
+
+RefusedLaunches::~RefusedLaunches()
+{
+    if (moved_)
+        MoveFileA(away_.c_str(), launcher_.c_str());
+}
+
+std::string ShortForm(const std::string &path)
+{
+    char buffer[MAX_PATH] = "";
+    DWORD length = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(buffer) : std::string();
+}
+
+void ExpectHandedOff(const RunResult &run, const LaunchLog &log, const std::string &productDir,
+                     const std::string &what)
+{
+    EXPECT_FALSE(run.timedOut) << what;
+    EXPECT_EQ(1u, run.exitCode) << what << ": a run that starts Patch.pif ends with 1";
+    ASSERT_EQ(1u, run.boxes.size()) << what << ": the restart message alone";
+    EXPECT_EQ("Kelvane Palomid 95.0.b Maintenance Release", run.boxes[0].caption) << what;
+    EXPECT_EQ("To complete the upgrade, Windows must be restarted.  Close all applications and press OK to restart "
+              "Windows.",
+              run.boxes[0].text)
+        << what;
+    std::vector<LaunchRecord> launches = log.Records(1, 30000);
+    ASSERT_EQ(1u, launches.size()) << what << ": Patch.pif is started once";
+    const LaunchRecord &launch = launches[0];
+    std::string pif = JoinPath(productDir, "Patch.pif");
+    EXPECT_EQ(0, lstrcmpiA(pif.c_str(), launch.pif.c_str())) << what << ": started " << launch.pif;
+    EXPECT_TRUE(launch.pifReadable) << what;
+    char windowsDir[MAX_PATH] = "";
+    GetWindowsDirectoryA(windowsDir, MAX_PATH);
+    std::string shell = JoinPath(windowsDir, "COMMAND.COM");
+    if (!ShortForm(shell).empty())
+        shell = ShortForm(shell);
+    std::string batch = ShortForm(JoinPath(productDir, "PATCH.BAT"));
+    EXPECT_FALSE(batch.empty()) << what << ": PATCH.BAT is there when Patch.pif starts";
+    // Each field holds what fits its write of 57, 47 or 63 bytes: a shorter
+    // value with its NUL, a longer one cut, followed by the shipped bytes.
+    auto holds = [](const std::string &field, const std::string &value, size_t count) {
+        return value.size() < count ? field == value : field.compare(0, count, value, 0, count) == 0;
+    };
+    EXPECT_TRUE(holds(launch.program, shell, 57)) << what << ": program " << launch.program;
+    EXPECT_TRUE(holds(launch.startupDir, productDir, 47)) << what << ": startup directory " << launch.startupDir;
+    EXPECT_TRUE(holds(launch.parameters, "/c " + batch, 63)) << what << ": parameters " << launch.parameters;
+    EXPECT_TRUE(holds(launch.enhancedParameters, "/c " + batch, 63)) << what << ": " << launch.enhancedParameters;
+}

@@ -1,0 +1,65 @@
+// The hand-off as the end-to-end runs see it. In the test prefix a .pif is
+// started by a stand-in for Wine's DOS launcher (support/dos_launcher_main.cpp),
+// which records each launch; a run ends as on Windows 95, with the restart
+// message, the launch of Patch.pif and exit code 1.
+#ifndef ZARIZED_TEST_LAUNCH_RECORD_H
+#define ZARIZED_TEST_LAUNCH_RECORD_H
+
+#include "program_runner.h"
+
+#include <string>
+#include <vector>
+
+struct LaunchRecord {
+    std::string commandLine;
+    std::string currentDir;
+    std::string pif;                 // the path the launcher was given
+    bool pifReadable = false;
+    std::string program;             // the PIF's fields when it was started
+    std::string startupDir;
+    std::string parameters;
+    std::string enhancedParameters;
+};
+
+// Records the launches of the programs run while it lives: the launcher
+// writes them to a file that the environment names.
+class LaunchLog {
+public:
+    LaunchLog();
+    ~LaunchLog();
+    LaunchLog(const LaunchLog &) = delete;
+    LaunchLog &operator=(const LaunchLog &) = delete;
+    // The whole records so far. Patch.pif is started without waiting, so this
+    // waits up to timeoutMs for `expected` records to be written.
+    std::vector<LaunchRecord> Records(size_t expected = 0, unsigned timeoutMs = 0) const;
+    void Clear() const;
+
+private:
+    std::string path_;
+};
+
+// Takes the launcher away while it lives, so the start of a .pif fails at
+// once, as on a machine that cannot start it.
+class RefusedLaunches {
+public:
+    RefusedLaunches();
+    ~RefusedLaunches();
+    RefusedLaunches(const RefusedLaunches &) = delete;
+    RefusedLaunches &operator=(const RefusedLaunches &) = delete;
+    bool Active() const { return moved_; }
+
+private:
+    std::string launcher_, away_;
+    bool moved_ = false;
+};
+
+// The short (8.3) form of an existing path; empty when there is none.
+std::string ShortForm(const std::string &path);
+
+// A complete run: the restart message alone, exit code 1, and exactly one
+// launch, of productDir\Patch.pif, whose fields name the command shell and
+// PATCH.BAT and start in productDir. `what` names the case in failures.
+void ExpectHandedOff(const RunResult &run, const LaunchLog &log, const std::string &productDir,
+                     const std::string &what = "");
+
+#endif

@@ -24,9 +24,9 @@ test: build
 demo: build
 	scripts/demo.sh
 
-# make media ENGINE=<file> DATA=<file> RELEASE=<1.0|95.0.a> OUT=<folder> [DISK=<bytes>]
+# make media ENGINE=<file> DATA=<file> RELEASE=<1.0|95.0.a> OUT=<folder> [DISK=<bytes>] [IMAGES=1]
 media: build
-	scripts/make-media.sh "$(ENGINE)" "$(DATA)" "$(RELEASE)" "$(OUT)" $(DISK)
+	MEDIA_IMAGES=$(IMAGES) scripts/make-media.sh "$(ENGINE)" "$(DATA)" "$(RELEASE)" "$(OUT)" $(DISK)
 
 # make fuzz [FUZZ_SECONDS=<seconds per target>]: the pure routines under libFuzzer on this host.
 fuzz: deps

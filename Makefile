@@ -29,9 +29,9 @@ test: build
 demo: build
 	scripts/demo.sh
 
-# make media ENGINE=<file> DATA=<file> RELEASE=<1.0|95.0.a> OUT=<folder> [DISK=<bytes>]
+# make media ENGINE=<file> DATA=<file> RELEASE=<1.0|95.0.a> OUT=<folder> [DISK=<bytes>] [IMAGES=1]
 media: build
-	scripts/make-media.sh "$(ENGINE)" "$(DATA)" "$(RELEASE)" "$(OUT)" $(DISK)
+	MEDIA_IMAGES=$(IMAGES) scripts/make-media.sh "$(ENGINE)" "$(DATA)" "$(RELEASE)" "$(OUT)" $(DISK)
 
 # make bench [MIB=<size>]: the staging benchmark on the x86_64 twin (see bench/README.md).
 bench: build-x64

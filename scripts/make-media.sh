@@ -9,10 +9,14 @@
 # PATCH.0; disk k + 1 holds PATCH.k. The pieces are cut by the program's own
 # "/b" mode, and joined back by the program's own patch run for the check:
 # the shipping build does both, in a 32-bit Wine prefix (scripts/bench32.sh).
+# With MEDIA_IMAGES=1 it also writes floppy images OUT/DISK1.IMG, ... (see
+# make-images.sh): DISK_BYTES must then be the room of a standard format, and
+# the check joins the pieces read back out of the images. OUT is replaced
+# whole, and only once the new set is verified.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || exec "$root/scripts/bench32.sh" "$0" "$@"
-usage() { echo "usage: make media ENGINE=<file> DATA=<file> RELEASE=<1.0|95.0.a> OUT=<folder> [DISK=<bytes>]" >&2; exit 2; }
+usage() { echo "usage: make media ENGINE=<file> DATA=<file> RELEASE=<1.0|95.0.a> OUT=<folder> [DISK=<bytes>] [IMAGES=1]" >&2; exit 2; }
 [ $# -ge 4 ] || usage
 engine=$1 data=$2 release=$3 out=$4 disk=${5:-1457664}
 cluster=${MEDIA_CLUSTER:-512}  # a floppy's allocation unit: files take whole clusters
@@ -32,14 +36,40 @@ esac
 [ -f "$data" ] || fail "no data file '$data'"
 [[ $disk =~ ^[0-9]+$ ]] && [ "$disk" -gt 0 ] || fail "DISK must be a number of bytes"
 [ "$disk" -le 2147483647 ] || fail "DISK must be below 2 GiB (piece sizes are signed 32-bit)"
+# Images: the room and allocation unit of a disk come from a formatted image.
+image_kb=
+if [ "${MEDIA_IMAGES:-0}" != 0 ]; then
+    status=0
+    format=$("$root/scripts/make-images.sh" format "${5:-}") || status=$?
+    case $status in
+    0) read -r image_kb disk cluster <<<"$format" ;;
+    3) ;;  # no standard format: folders only, and make-images.sh said why
+    *) exit 1 ;;
+    esac
+fi
 for f in "$shipping" "$pif" "$runboxes"; do [ -f "$f" ] || fail "$f is not built (run make build)"; done
 
 wine() { "$root/scripts/wine-run.sh" "$prefix" "$@"; }
 winpath() { echo "Z:$(realpath -m "$1" | sed 's#/#\\#g')"; }
 on_disk() { echo $(( ($1 + cluster - 1) / cluster * cluster )); }
 
-out=$(realpath -m "$out")
-rm -rf "$out"
+# The set is built beside OUT and replaces it whole once verified; OUT may
+# hold only an earlier set (DISKn folders and DISKn.IMG images).
+final=$(realpath -m "$out")
+if [ -e "$final" ]; then
+    [ -d "$final" ] || fail "OUT '$final' is a file, not a folder"
+    for entry in "$final"/* "$final"/.[!.]*; do
+        [ -e "$entry" ] || continue
+        name=$(basename "$entry")
+        { [[ $name =~ ^DISK[0-9]+$ ]] && [ -d "$entry" ]; } || { [[ $name =~ ^DISK[0-9]+\.IMG$ ]] && [ -f "$entry" ]; } ||
+            fail "OUT '$final' holds $name, which is no part of a media set: not replacing it"
+    done
+fi
+mkdir -p "$(dirname "$final")"
+out=$(mktemp -d "$(dirname "$final")/.$(basename "$final").new.XXXXXX")
+chmod "$(umask -S)" "$out"
+temps=("$out")
+trap 'rm -rf "${temps[@]}"' EXIT
 mkdir -p "$out/DISK1"
 cp "$shipping" "$out/DISK1/ZARIZED.EXE"
 cp "$engine" "$out/DISK1/PATCH.DLL"
@@ -57,7 +87,7 @@ later=$(( disk / cluster * cluster ))
 # so the pieces are named Patch.0, Patch.1, ...
 mkdir -p "$build/media-work"
 work=$(mktemp -d "$build/media-work/cut.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+temps+=("$work")
 cp "$data" "$work/Patch.rtp"
 cp "$shipping" "$work/ZARIZED.EXE"
 echo "cutting $(stat -c %s "$data") bytes: first piece $first bytes, then $later bytes a disk"
@@ -82,19 +112,27 @@ for d in "$out"/DISK*; do
     [ "$total" -le "$disk" ] || fail "$(basename "$d") needs $total bytes, more than $disk"
 done
 
+# The disks the check runs from: the folders, or the files read back out of
+# the images.
+disks=$out
+if [ -n "$image_kb" ]; then
+    disks=$work/from-images
+    "$root/scripts/make-images.sh" write "$out" "$image_kb" "$disks"
+fi
+
 # Verify: a patch run from the new media on a sample installation of the
 # release, in the builder's own Wine prefix, must rebuild the data exactly.
 echo "verifying: a patch run from the new disks on a sample $release installation"
 check=$(mktemp -d "$build/media-work/check.XXXXXX")
-trap 'rm -rf "$work" "$check"' EXIT
+temps+=("$check")
 mkdir -p "$check/product" "$check/drive"
 cp "$build/fixtures/$fixture/ZELFSV4.DLL" "$check/product/"
-cp "$out/DISK1"/* "$check/drive/"
+cp "$disks/DISK1"/* "$check/drive/"
 product_win=$(winpath "$check/product")
 wine reg add 'HKLM\Software\Quorvel\InstalledApps' /v 'Kelvane Palomid' /d "$product_win" /f >/dev/null
 # The run ends as on Windows 95: Patch.pif is started (by the recording
 # stand-in for Wine's DOS launcher) and the program ends with 1.
-ZARIZED_DOS_LAUNCHER=$build/DOSLAUNCH.EXE wine "$runboxes" --disks "$(winpath "$out")" \
+ZARIZED_DOS_LAUNCHER=$build/DOSLAUNCH.EXE wine "$runboxes" --disks "$(winpath "$disks")" \
     "$(winpath "$check/drive/ZARIZED.EXE")" "$(winpath "$check/drive")" >"$check/run.txt" || true
 wine reg delete 'HKLM\Software\Quorvel' /f >/dev/null 2>&1 || true
 if ! cmp -s "$data" "$check/product/Patch.rtp"; then
@@ -106,8 +144,18 @@ if ! tr -d '\r' <"$check/run.txt" | grep -qx 'exit code 1'; then
     fail "the verifying patch run did not reach its hand-off"
 fi
 cmp -s "$engine" "$check/product/Patch.exe" || fail "the staged engine differs from $engine"
+
+# Put the verified set in place of OUT, then let the earlier one go.
+if [ -e "$final" ]; then
+    earlier=$(mktemp -d "$(dirname "$final")/.$(basename "$final").old.XXXXXX")
+    temps+=("$earlier")
+    mv "$final" "$earlier/set"
+fi
+mv "$out" "$final"
+out=$final
 echo "media for release $release in $out:"
 for d in "$out"/DISK*; do
+    [ -d "$d" ] || continue
     printf '  %s:' "$(basename "$d")"
     for f in "$d"/*; do printf ' %s (%s)' "$(basename "$f")" "$(stat -c %s "$f")"; done
     echo

@@ -4,6 +4,7 @@
 #include "migrate.h"
 #include "delete_key_tree.h"
 #include "fixed_text_value.h"
+#include "../runtime/runtime.h"
 
 static const char kUserDefinitions[] = "Software\\Quorvel\\Palomid\\Indexing\\Index Definitions";
 static const char kMachineDefinitions[] = "SOFTWARE\\Quorvel\\Palomid\\Indexing\\Index Definitions";
@@ -71,13 +72,17 @@ static void MoveBaseDirectory(void)
     HKEY userIndexing;
     HKEY machineIndexing;
     HKEY userProduct;
-    unsigned char data[FIXED_TEXT_BYTES];
+    // One byte more than is read, always 0: Windows 95 stores a REG_SZ up to
+    // the NUL after its text whatever length it is given, so a value that
+    // fills the read must still end inside this buffer.
+    unsigned char data[FIXED_TEXT_BYTES + 1];
     DWORD dataSize;
     DWORD type;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kUserIndexing, 0, KEY_ALL_ACCESS, &userIndexing) != ERROR_SUCCESS)
         return;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMachineIndexing, 0, KEY_ALL_ACCESS, &machineIndexing) == ERROR_SUCCESS) {
-        dataSize = sizeof(data);
+        RtMemSet(data, 0, sizeof(data));
+        dataSize = FIXED_TEXT_BYTES;
         if (RegQueryValueExA(userIndexing, kBaseDirectory, 0, &type, data, &dataSize) == ERROR_SUCCESS)
             RegSetValueExA(machineIndexing, kBaseDirectory, 0, REG_SZ, data, dataSize);
         RegCloseKey(machineIndexing);

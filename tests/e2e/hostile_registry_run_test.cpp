@@ -141,6 +141,22 @@ TEST_F(HostileRegistryRun, IndexingValuesOfEveryShape)
     EXPECT_EQ("", Differences(expected));
 }
 
+TEST_F(HostileRegistryRun, BaseDirectoryThatFillsItsBufferWithoutANul)
+{
+    // Windows 95 stores a REG_SZ up to the NUL after its text, whatever length
+    // it is given: the copy must end in the program's own buffer, not run on
+    // into whatever follows it.
+    const std::string indexing = std::string(kUserPalomid) + "\\Indexing";
+    SetRegBinary(HKEY_CURRENT_USER, indexing, "Base Directory", Bytes(260, 'z'));
+    CreateRegKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Quorvel\\Palomid\\Indexing");
+    RunPatch("a 260-byte base directory");
+
+    RegSnapshot expected = Baseline();
+    EraseBelow(&expected, kUserPalomidPath + "\\indexing");
+    expected[kMachinePalomid + "\\indexing|base directory"] = Value(REG_SZ, Bytes(260, 'z'));
+    EXPECT_EQ("", Differences(expected));
+}
+
 TEST_F(HostileRegistryRun, FtpPasswordsOfEveryShape)
 {
     const std::string sites = std::string(kUserPalomid) + "\\ZELFSV4\\FTP";

@@ -7,6 +7,7 @@
 
 #include "files.h"
 #include "installation.h"
+#include "pif_launcher.h"
 #include "program_runner.h"
 #include "registry_compare.h"
 
@@ -77,6 +78,26 @@ TEST_F(PathLimitsRun, ProductFolderAtAndPastItsLimit)
     EXPECT_NE(std::string::npos, run.boxes[0].text.find("You currently have  installed on your machine."));
     EXPECT_EQ((std::vector<std::string>{"ZELFSV4.DLL"}), ListDir(pastLimit));
     EXPECT_EQ("", RegistryDifferences(before, SnapshotWatchedAreas()));
+}
+
+TEST_F(PathLimitsRun, ProductFolderAtItsLimitWithABlankStartsThePif)
+{
+    // The launch line of a 247-character folder has 259 characters, the
+    // most a line may have; a blank in the folder puts the path in quotes,
+    // which must not make the line too long.
+    const std::string media = JoinPath(base_, "media");
+    LayMedia(media);
+    const std::string product = FolderOfLength(base_ + "\\with blank", 247);
+    InstallProduct(product, "release_95_0_a");
+    PifLauncherStandIn launcher;
+    ASSERT_TRUE(launcher.installed());
+    RunResult run = RunProgramFrom(media, "");
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(1u, run.exitCode);
+    ASSERT_EQ(1u, run.boxes.size()) << "only the restart message";
+    EXPECT_EQ("Kelvane Palomid 95.0.b Maintenance Release", run.boxes[0].caption);
+    const std::string line = launcher.StartedCommandLine();
+    EXPECT_NE(std::string::npos, line.find("\"" + product + "\\Patch.pif\"")) << line;
 }
 
 TEST_F(PathLimitsRun, ProgramFolderAtItsLimit)

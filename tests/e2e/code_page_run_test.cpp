@@ -12,6 +12,7 @@
 
 #include "files.h"
 #include "installation.h"
+#include "pif_launcher.h"
 #include "program_runner.h"
 #include "registry_compare.h"
 
@@ -24,7 +25,6 @@ const std::string kSo = "\x83\x5C";
 const std::string kSofuto = "\x83\x5C\x83\x74\x83\x67";
 
 const char kRestartCaption[] = "Kelvane Palomid 95.0.b Maintenance Release";
-const char kCantRun[] = "Can't run 'REGEDIT.EXE'.";
 const char kDialogs[] = "Software\\Quorvel\\Palomid\\FileSteward\\Dialogs";
 
 std::wstring Wide(const std::string &text)
@@ -52,20 +52,15 @@ protected:
         ASSERT_EQ(std::wstring(L"\x30BD\x30D5\x30C8"), Wide(kSofuto));
     }
 
-    // A patch run that reached the hand-off: the restart message, then the
-    // launch of Patch.pif (which this Wine may be unable to start).
-    static void ExpectHandOff(const RunResult &run, const std::string &what)
+    // A patch run that went through: the restart message, then the start of
+    // the product folder's Patch.pif.
+    static void ExpectHandOff(const RunResult &run, const PifLauncherStandIn &launcher, const std::string &product)
     {
-        EXPECT_FALSE(run.timedOut) << what;
-        ASSERT_FALSE(run.boxes.empty()) << what << "\n" << Describe(run);
-        EXPECT_EQ(kRestartCaption, run.boxes[0].caption) << what << "\n" << Describe(run);
-        if (run.exitCode == 1u) {
-            EXPECT_EQ(1u, run.boxes.size()) << what << "\n" << Describe(run);
-        } else {
-            EXPECT_EQ(0xFFFFFFFFu, run.exitCode) << what;
-            ASSERT_EQ(2u, run.boxes.size()) << what << "\n" << Describe(run);
-            EXPECT_EQ(0u, run.boxes[1].text.find(kCantRun)) << what << "\n" << Describe(run);
-        }
+        EXPECT_FALSE(run.timedOut) << product;
+        EXPECT_EQ(1u, run.exitCode) << product << "\n" << Describe(run);
+        ASSERT_EQ(1u, run.boxes.size()) << product << "\n" << Describe(run);
+        EXPECT_EQ(kRestartCaption, run.boxes[0].caption) << product;
+        EXPECT_NE(std::string::npos, launcher.StartedCommandLine().find(product + "\\Patch.pif")) << product;
     }
 
     ProductRegistryScope registry_;
@@ -90,8 +85,9 @@ TEST_F(CodePage932Run, RegisteredFolderEndingInASecondByte5CKeepsIt)
         ProductRegistryScope::Clear();
         InstallProduct(c.folder, "release_95_0_a", c.registered);
         ASSERT_TRUE(FileExists(c.folder + "\\ZELFSV4.DLL"));
-        RunResult run = RunProgramFrom(media, "");
-        ExpectHandOff(run, c.registered);
+        PifLauncherStandIn launcher;
+        ASSERT_TRUE(launcher.installed());
+        ExpectHandOff(RunProgramFrom(media, ""), launcher, c.folder);
         Bytes staged;
         EXPECT_TRUE(ReadFileBytes(c.folder + "\\Patch.exe", &staged) && staged == engine_) << c.registered;
         EXPECT_TRUE(ReadFileBytes(c.folder + "\\Patch.rtp", &staged) && staged == data_) << c.registered;
@@ -142,7 +138,9 @@ TEST_F(CodePage932Run, BuiltInDefinitionsReadTheSame)
     InstallProduct(product, "release_95_0_a");
     MakeMedia(media, "95.0.a", engine_, PatternBytes(967), data_);
     CreateRegKey(HKEY_CURRENT_USER, kDialogs);
-    ExpectHandOff(RunProgramFrom(media, ""), "built-in definitions");
+    PifLauncherStandIn launcher;
+    ASSERT_TRUE(launcher.installed());
+    ExpectHandOff(RunProgramFrom(media, ""), launcher, product);
 
     const std::string path = "HKCU\\" + Lower(kDialogs);
     RegSnapshot expected;

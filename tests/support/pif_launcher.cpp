@@ -25,7 +25,9 @@ PifLauncherStandIn::PifLauncherStandIn()
         length = GetSystemDirectoryA(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return;
-    MakeDir(folder);
+    // A 64-bit prefix made without 32-bit support may lack that folder.
+    folder_ = folder;
+    createdFolder_ = GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES && CreateDirectoryA(folder, nullptr);
     launcher_ = JoinPath(folder, "winevdm.exe");
     saved_ = launcher_ + ".zarized-saved";
     lineFile_ = JoinPath(ScratchDir("pif-launcher"), "command-line.txt");
@@ -33,6 +35,8 @@ PifLauncherStandIn::PifLauncherStandIn()
         return;
     if (!CopyFileA(BuildPath("SLEEPER.EXE").c_str(), launcher_.c_str(), FALSE)) {
         MoveFileA(saved_.c_str(), launcher_.c_str());
+        if (createdFolder_)
+            RemoveDirectoryA(folder_.c_str());
         return;
     }
     // The stand-in, not Wine's own launcher, for the program and what it starts.
@@ -54,6 +58,8 @@ PifLauncherStandIn::~PifLauncherStandIn()
         Sleep(100);
     if (FileExists(saved_))
         MoveFileA(saved_.c_str(), launcher_.c_str());
+    if (createdFolder_)
+        RemoveDirectoryA(folder_.c_str());
 }
 
 std::string PifLauncherStandIn::StartedCommandLine(DWORD timeoutMs) const

@@ -23,6 +23,8 @@ public:
     std::string StartedCommandLine(DWORD timeoutMs = 10000) const;
 
 private:
+    std::string folder_;     // the system folder Wine takes it from
+    bool createdFolder_ = false;
     std::string launcher_;   // where Wine looks for its DOS launcher
     std::string saved_;      // the launcher that was there, moved aside
     std::string lineFile_;   // where the stand-in writes its command line

@@ -34,9 +34,10 @@ struct DialogDefinition {
 };
 
 // Fills the definition from the 17 comma-separated fields of one old entry
-// of at most OLD_ENTRY_DATA_BYTES characters (missing fields count as empty). Clears the name and sets disable to 0:
-// the caller stores the name and marks "Exclude" entries. A text field longer
-// than 127 characters is cut; the fields after it are still read in place.
+// of at most OLD_ENTRY_DATA_BYTES characters (missing fields count as empty).
+// Clears the name and sets disable to 0: the caller stores the name and marks
+// "Exclude" entries. A text field longer than 127 characters is cut; the
+// fields after it are still read in place.
 void ParseOldDialogDefinition(const char *packedText, DialogDefinition *definition);
 
 // Copies the field that starts at *position into field (at most capacity - 1

@@ -27,6 +27,22 @@ static int MediaFilesPresent(const char *sourceDir)
            FileExistsInDir("PATCH.0", sourceDir);
 }
 
+// Ends the registered folder text of `size` bytes read into a PATH_CHARS
+// buffer: at its own NUL, or right after its data when it was stored without
+// one. 0 when the data fill the whole buffer with no NUL: such a text has 260
+// characters or more, and cut to 259 it would name another folder.
+static int EndRegisteredText(char *text, DWORD size)
+{
+    DWORD at;
+    for (at = 0; at < size && at < PATH_CHARS; ++at)
+        if (!text[at])
+            return 1;
+    if (size >= PATH_CHARS)
+        return 0;
+    text[size] = 0;
+    return 1;
+}
+
 int LocateInstallation(char *windowsDir, char *productDir, char *sourceDir)
 {
     HKEY key;
@@ -44,10 +60,8 @@ int LocateInstallation(char *windowsDir, char *productDir, char *sourceDir)
         ERROR_SUCCESS) {
         registered[0] = 0;
         if (RegQueryValueExA(key, "Kelvane Palomid", 0, &type, (BYTE *)registered, &size) == ERROR_SUCCESS &&
-            type == REG_SZ && size > 0 && registered[0]) {
+            type == REG_SZ && size > 0 && registered[0] && EndRegisteredText(registered, size)) {
             found = 1;
-            // A value stored without its terminator still ends inside the buffer.
-            registered[size < PATH_CHARS ? size : PATH_CHARS - 1] = 0;
             RtCopyText(productDir, PATH_CHARS, registered);
             StripTrailingBackslash(productDir);
             if (FindSourceDir(sourceDir)) {

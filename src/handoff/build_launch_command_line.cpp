@@ -7,7 +7,7 @@ static int HasBlank(const char *text)
     return text && RtStrStr(text, " ") != 0;
 }
 
-int BuildLaunchCommandLine(char *line, int capacity, const char *directory, const char *program,
+int BuildLaunchCommandLine(char *line, int capacity, int longest, const char *directory, const char *program,
                            const char *arguments)
 {
     size_t size = (size_t)capacity;
@@ -22,7 +22,8 @@ int BuildLaunchCommandLine(char *line, int capacity, const char *directory, cons
     fitted = RtAppendText(line, size, quote) &&
              (!hasDirectory || (RtAppendText(line, size, directory) && RtAppendText(line, size, "\\"))) &&
              RtAppendText(line, size, program) && RtAppendText(line, size, quote) &&
-             RtAppendText(line, size, " ") && RtAppendText(line, size, arguments ? arguments : "");
+             RtAppendText(line, size, " ") && RtAppendText(line, size, arguments ? arguments : "") &&
+             RtStrLen(line) - 2 * RtStrLen(quote) <= (size_t)(longest > 0 ? longest : 0);
     if (!fitted)
         line[0] = 0;
     return fitted;

@@ -9,6 +9,8 @@ enum {
     HANDOFF_BATCH_BYTES = 5000,
     // A launch's command line: at most 259 characters and its terminator.
     LAUNCH_LINE_CHARS = 260,
+    // Its buffer: that, and the two quotes put around a path with a blank.
+    LAUNCH_QUOTED_LINE_CHARS = LAUNCH_LINE_CHARS + 2,
     // The widest PIF field the hand-off writes (the 64-byte ones).
     PIF_FIELD_BYTES = 64
 };
@@ -27,9 +29,11 @@ void FillPifField(char *field, int count, const char *value);
 // Forms directory + "\" + program + " " + arguments into line (capacity
 // bytes); with no directory (0 or empty), program + " " + arguments. The
 // program's path is put in quotes when it holds a blank, so that no shorter
-// path before the blank can be started in its place. Returns 0, with line
-// empty, when the whole line does not fit.
-int BuildLaunchCommandLine(char *line, int capacity, const char *directory, const char *program,
+// path before the blank can be started in its place. The line may have at
+// most `longest` characters, the quotes not counted: they never refuse a line
+// that fits without them. Returns 0, with line empty, when the line exceeds
+// that or does not fit capacity.
+int BuildLaunchCommandLine(char *line, int capacity, int longest, const char *directory, const char *program,
                            const char *arguments);
 
 #endif

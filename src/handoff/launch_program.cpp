@@ -26,13 +26,15 @@ static int StartProcess(char *commandLine, int wait)
 
 int LaunchProgram(const char *program, const char *directory, const char *arguments, int wait)
 {
-    char commandLine[LAUNCH_LINE_CHARS];
+    char commandLine[LAUNCH_QUOTED_LINE_CHARS];
     int directoryLength = directory ? (int)RtStrLen(directory) : 0;
     int started = 0;
     // The path test comes first, before anything is started; the whole line,
-    // arguments included, must then fit its buffer too.
+    // arguments included, must then have at most 259 characters besides its
+    // quotes.
     if (directoryLength + (int)RtStrLen(program) + 2 < PATH_CHARS &&
-        BuildLaunchCommandLine(commandLine, LAUNCH_LINE_CHARS, directory, program, arguments))
+        BuildLaunchCommandLine(commandLine, LAUNCH_QUOTED_LINE_CHARS, LAUNCH_LINE_CHARS - 1, directory, program,
+                               arguments))
         started = StartProcess(commandLine, wait);
     if (!started)
         ShowStringMessage(IDS_ERROR, IDS_CANT_RUN, MB_OK);

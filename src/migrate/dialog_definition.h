@@ -6,6 +6,10 @@
 // Every text of a definition: at most 127 characters and its NUL.
 enum { DIALOG_TEXT_BYTES = 128, DIALOG_TEST_PAIRS = 3 };
 
+// The most data an old packed entry brings: it is read into a buffer of this
+// size, with one byte more for the NUL that data without one lacks.
+enum { OLD_ENTRY_DATA_BYTES = 256 };
+
 struct DialogTestPair {
     unsigned int id;
     char className[DIALOG_TEXT_BYTES];
@@ -30,9 +34,10 @@ struct DialogDefinition {
 };
 
 // Fills the definition from the 17 comma-separated fields of one old entry
-// (missing fields count as empty). Clears the name and sets disable to 0:
-// the caller stores the name and marks "Exclude" entries. A text field longer
-// than 127 characters is cut; the fields after it are still read in place.
+// of at most OLD_ENTRY_DATA_BYTES characters (missing fields count as empty).
+// Clears the name and sets disable to 0: the caller stores the name and marks
+// "Exclude" entries. A text field longer than 127 characters is cut; the
+// fields after it are still read in place.
 void ParseOldDialogDefinition(const char *packedText, DialogDefinition *definition);
 
 // Copies the field that starts at *position into field (at most capacity - 1

@@ -4,6 +4,7 @@
 #include "migrate.h"
 #include "fixed_text_value.h"
 #include "startup_entries.h"
+#include "../runtime/runtime.h"
 
 static const char kWindowsRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 static const char kUserProductRun[] = "Software\\Quorvel\\Palomid\\Run";
@@ -20,21 +21,26 @@ static const char *const kDeletedEntries[] = {
 // component's product Run key, as a REG_SZ of the full buffer length. Nothing
 // is added to or removed from the Windows Run key meanwhile, so the indexes
 // stay valid. An entry whose name or command line does not fit the buffers is
-// passed over and the enumeration goes on: the component entries are deleted
-// afterwards, so stopping early would lose every later one.
-static void CopyComponentEntries(HKEY windowsRun, HKEY userRun, HKEY machineRun)
+// passed over and the enumeration goes on. Returns one bit per component (bit
+// k - 1 for component k) whose own entry, named exactly as the component, was
+// written to its product Run key.
+static unsigned int CopyComponentEntries(HKEY windowsRun, HKEY userRun, HKEY machineRun)
 {
     char name[FIXED_TEXT_BYTES];
     unsigned char data[FIXED_TEXT_BYTES];
     DWORD index;
     int status;
     int component;
+    unsigned int copied = 0;
     for (index = 0; (status = ReadFixedTextValue(windowsRun, index, name, data)) != FIXED_VALUE_END; ++index) {
         component = status == FIXED_VALUE_READ ? MatchStartupEntry(name) : 0;
-        if (component != 0)
+        if (component != 0 &&
             RegSetValueExA(component <= LAST_PER_USER_COMPONENT ? userRun : machineRun, name, 0, REG_SZ, data,
-                           sizeof(data));
+                           sizeof(data)) == ERROR_SUCCESS &&
+            RtStrCmp(name, kComponentEntryNames[component - 1]) == 0)
+            copied |= 1u << (component - 1);
     }
+    return copied;
 }
 
 // Writes the loader entry from the registered product folder, as stored.
@@ -57,19 +63,6 @@ static void WriteLoaderEntry(HKEY windowsRun)
     RegCloseKey(installedApps);
 }
 
-// Whether the copy could take a Run entry (or there is none to take). An
-// entry whose command line does not fit the fixed copy stays where it is, so
-// that its component still starts rather than being lost.
-static int EntryCanMove(HKEY windowsRun, const char *name)
-{
-    unsigned char data[FIXED_TEXT_BYTES];
-    DWORD size = sizeof(data);
-    LONG result = RegQueryValueExA(windowsRun, name, 0, 0, data, &size);
-    if (result == ERROR_MORE_DATA)
-        return 0;
-    return result != ERROR_SUCCESS || PadFixedText(data, size, FIXED_TEXT_BYTES);
-}
-
 void MigrateStartupEntries(void)
 {
     HKEY windowsRun;
@@ -77,20 +70,29 @@ void MigrateStartupEntries(void)
     HKEY machineRun;
     DWORD disposition;
     unsigned int entry;
+    unsigned int copied = 0;
+    int component;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWindowsRun, 0, KEY_ALL_ACCESS, &windowsRun) != ERROR_SUCCESS)
         return;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kUserProductRun, 0, (char *)"Software", REG_OPTION_NON_VOLATILE,
                         KEY_ALL_ACCESS, 0, &userRun, &disposition) == ERROR_SUCCESS) {
         if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMachineProductRun, 0, (char *)"SOFTWARE", REG_OPTION_NON_VOLATILE,
                             KEY_ALL_ACCESS, 0, &machineRun, &disposition) == ERROR_SUCCESS) {
-            CopyComponentEntries(windowsRun, userRun, machineRun);
+            copied = CopyComponentEntries(windowsRun, userRun, machineRun);
             RegCloseKey(machineRun);
         }
         RegCloseKey(userRun);
     }
-    for (entry = 0; entry < sizeof(kDeletedEntries) / sizeof(kDeletedEntries[0]); ++entry)
-        if (kDeletedEntries[entry] == kLoaderEntry || EntryCanMove(windowsRun, kDeletedEntries[entry]))
+    // A component's entry goes only once its copy is written. One the copy did
+    // not take stays, so that its component still starts: a name that differs
+    // in letter case only (the registry finds it under the component's name,
+    // the match does not), a command line too long to copy, or a product Run
+    // key that could not be created.
+    for (entry = 0; entry < sizeof(kDeletedEntries) / sizeof(kDeletedEntries[0]); ++entry) {
+        component = MatchStartupEntry(kDeletedEntries[entry]);
+        if (component == 0 || (copied & (1u << (component - 1))))
             RegDeleteValueA(windowsRun, kDeletedEntries[entry]);
+    }
     WriteLoaderEntry(windowsRun);
     RegCloseKey(windowsRun);
 }

@@ -2,9 +2,9 @@
 // packed strings of the old "Include" and "Exclude" lists.
 #include "dialog_definition.h"
 
-// A numeric field is never longer than the 256-byte entry it comes from, so a
-// buffer of that size reads every digit.
-enum { NUMBER_FIELD_BYTES = 256 };
+// A numeric field is never longer than the entry it comes from: a buffer for
+// all of the entry's characters and a NUL reads every digit.
+enum { NUMBER_FIELD_BYTES = OLD_ENTRY_DATA_BYTES + 1 };
 
 int NextPackedField(const char *packedText, unsigned int *position, char *field, unsigned int capacity)
 {

@@ -39,19 +39,23 @@ static UINT RefusalText(SplitPlanOutcome outcome)
     }
 }
 
-// Writes piece `index`: one read of its data into one block of its size, the
-// count first for piece 0, then one write of what was read. 1 only when the
-// piece was created and holds exactly what the plan gives it: its full data,
-// or for the last planned piece the rest of the input (0 bytes past the end).
+// Writes piece `index`: the count first for piece 0, then its data, read
+// with one request into one block and written with one request. The block
+// holds only what the input still has for this piece, never the whole entry:
+// a size far beyond the data (up to 2 GB) must not ask for memory the data
+// does not need, and a piece planned past the end of the data gets no block.
+// 1 only when the piece was created and holds exactly what the plan gives it:
+// its full data, or for the last planned piece the rest of the input (0 bytes
+// past the end).
 static int WritePiece(SplitInput *input, int index, int size, int pieceCount)
 {
     char name[PATH_CHARS];
     HANDLE piece;
-    HGLOBAL block;
-    void *buffer;
+    HGLOBAL block = 0;
+    void *buffer = 0;
     DWORD wanted = PieceDataBytes(size, index);
     DWORD expected = wanted < input->bytesLeft ? wanted : input->bytesLeft;
-    DWORD got;
+    DWORD got = 0;
     int whole;
     FormPieceName(name, PATH_CHARS, input->path, index);
     piece = CreateForWriting(name);
@@ -59,12 +63,15 @@ static int WritePiece(SplitInput *input, int index, int size, int pieceCount)
         ShowSplitMessage(IDS_SPLIT_PIECE_FAILED, name);
         return 0;
     }
-    buffer = AllocateBlock((DWORD)size, &block);
-    whole = buffer != 0;
-    if (buffer) {
-        got = ReadBytes(input->file, buffer, wanted);
-        input->bytesLeft -= got <= input->bytesLeft ? got : input->bytesLeft;
-        whole = got == expected;
+    if (expected > 0)
+        buffer = AllocateBlock(expected, &block);
+    whole = expected == 0 || buffer != 0;
+    if (whole) {
+        if (buffer) {
+            got = ReadBytes(input->file, buffer, expected);
+            input->bytesLeft -= got;
+            whole = got == expected;
+        }
         if (index == 0) {
             unsigned char header[SPLIT_HEADER_BYTES];
             header[0] = (unsigned char)pieceCount;
@@ -73,9 +80,11 @@ static int WritePiece(SplitInput *input, int index, int size, int pieceCount)
             header[3] = (unsigned char)(pieceCount >> 24);
             whole = WriteBytes(piece, header, SPLIT_HEADER_BYTES) == SPLIT_HEADER_BYTES && whole;
         }
-        whole = WriteBytes(piece, buffer, got) == got && whole;
-        FreeBlock(block);
+        if (got > 0)
+            whole = WriteBytes(piece, buffer, got) == got && whole;
     }
+    if (buffer)
+        FreeBlock(block);
     CloseHandle(piece);
     if (!whole)
         ShowSplitMessage(IDS_SPLIT_PIECE_FAILED, name);

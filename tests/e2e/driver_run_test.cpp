@@ -74,6 +74,13 @@ TEST_F(DriverRun, ProductNotRegisteredInEveryWay)
          [](const std::string &k, const std::string &) {
              SetRegString(HKEY_LOCAL_MACHINE, k, "Kelvane Palomid", "C:\\" + std::string(300, 'p'));
          }},
+        // 260 characters stored without a NUL fill the buffer: cut to 259
+        // they would name another folder.
+        {"260 bytes without a NUL",
+         [](const std::string &k, const std::string &p) {
+             SetRegTextWithoutNul(HKEY_LOCAL_MACHINE, k, "Kelvane Palomid", p + "\\" + std::string(259 - p.size(), 'x'));
+             ASSERT_EQ(260u, ReadRegValue(HKEY_LOCAL_MACHINE, k, "Kelvane Palomid").data.size());
+         }},
     };
     for (const Case &c : cases) {
         ProductRegistryScope::Clear();

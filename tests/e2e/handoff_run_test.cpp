@@ -149,4 +149,68 @@ TEST(HandoffRun, ARefusedStartShowsMessage2006AndEndsWithMinusOne)
     EXPECT_TRUE(FileExists(JoinPath(setup.product, "PATCH.BAT")));
 }
 
+class HandoffEdgeRun : public ::testing::Test {
+protected:
+    ProductRegistryScope registry_;
+    std::string root_ = ScratchDir("handoff-edge-run");
+    std::string product_ = JoinPath(root_, "product");
+    std::string media_ = JoinPath(root_, "media");
+    Bytes data_ = PatternBytes(2000, 13);
+
+    void SetUp() override { InstallProduct(product_, "release_95_0_a"); }
+};
+
+TEST_F(HandoffEdgeRun, CommandTextOverTwoHundredFiftyFiveCharactersIsStillANormalRun)
+{
+    // The command text is cut to 255 characters; only its first two tell the
+    // mode, and a patch run reads nothing else of it.
+    MakeMedia(media_, "95.0.a", PatternBytes(300, 14), PatternBytes(967), data_);
+    LaunchLog launcher;
+    for (const std::string &command :
+         {std::string(300, 'x'), "/B" + std::string(298, 'b'), "/x /b" + std::string(2000, ',')}) {
+        DeleteFileA(JoinPath(product_, "Patch.rtp").c_str());
+        RunResult run = RunProgramFrom(media_, command);
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(1u, run.exitCode) << command.substr(0, 8) << "\n" << Describe(run);
+        ASSERT_EQ(1u, run.boxes.size()) << command.substr(0, 8) << "\n" << Describe(run);
+        EXPECT_EQ(kRestartCaption, run.boxes[0].caption);
+        Bytes joined;
+        EXPECT_TRUE(ReadFileBytes(JoinPath(product_, "Patch.rtp"), &joined) && joined == data_);
+    }
+    EXPECT_NE(std::string::npos, launcher.StartedCommandLine().find(JoinPath(product_, "Patch.pif")));
+}
+
+TEST_F(HandoffEdgeRun, PifFieldsThatCannotBeWrittenEndTheRunWithNothingStarted)
+{
+    // The data is on two disks. While the program asks for the second one,
+    // the staged Patch.pif is there, and another program takes it for itself:
+    // its fields cannot be written. The run ends with -1, silently, before
+    // the restart message, and starts nothing.
+    const Bytes pif = PatternBytes(967, 15);
+    MakeMedia(media_, "95.0.a", PatternBytes(300, 14), pif, data_);
+    WriteFileBytes(JoinPath(media_, "PATCH.0"), FirstPiece(2, Bytes(data_.begin(), data_.begin() + 1200)));
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    LaunchLog launcher;
+    RunResult run = RunProgramFrom(media_, "", [&](const RecordedBox &box) {
+        if (box.caption == "ZARized" && holder == INVALID_HANDLE_VALUE) {
+            holder = CreateFileA(JoinPath(product_, "Patch.pif").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+            WriteFileBytes(JoinPath(media_, "PATCH.1"), Bytes(data_.begin() + 1200, data_.end()));
+        }
+        return IDOK;
+    });
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder) << "the staged Patch.pif was there during the disk prompt";
+    CloseHandle(holder);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(kFailed, run.exitCode) << Describe(run);
+    ASSERT_EQ(1u, run.boxes.size()) << Describe(run);
+    EXPECT_EQ("Please insert disk 2.", run.boxes[0].text);
+    EXPECT_EQ("", launcher.StartedCommandLine(3000)) << "nothing was started";
+    // Everything up to the PIF is done; the PIF is as shipped.
+    Bytes staged;
+    EXPECT_TRUE(ReadFileBytes(JoinPath(product_, "Patch.rtp"), &staged) && staged == data_);
+    EXPECT_TRUE(FileExists(JoinPath(product_, "PATCH.BAT")));
+    EXPECT_TRUE(ReadFileBytes(JoinPath(product_, "Patch.pif"), &staged) && staged == pif);
+}
+
 }  // namespace

@@ -197,6 +197,21 @@ TEST_F(HostileRegistryRun, StartupEntriesOfEveryShape)
     EXPECT_EQ("", Differences(expected));
 }
 
+TEST_F(HostileRegistryRun, StartupEntryNamedInAnotherLetterCaseStays)
+{
+    // Not copied (the name match is case-sensitive), so not deleted either,
+    // though the registry would find it under the component's name.
+    SetRegString(HKEY_LOCAL_MACHINE, kRunKey, "KELVANE TASKBAR", "C:\\Kelvane\\taskbar.exe");
+    SetRegString(HKEY_LOCAL_MACHINE, kRunKey, "Kelvane Start Menu", "C:\\Kelvane\\start.exe");
+    RunPatch("an entry in another letter case");
+
+    RegSnapshot expected = Baseline();
+    expected.erase(kRunPath + "|kelvane start menu");
+    expected[kUserPalomidPath + "\\run|kelvane start menu"] = FixedText("C:\\Kelvane\\start.exe", 260);
+    EXPECT_EQ("", RegistryDifferences(expected, after_));
+    EXPECT_EQ("C:\\Kelvane\\taskbar.exe", ReadRegValue(HKEY_LOCAL_MACHINE, kRunKey, "Kelvane TaskBar").Text());
+}
+
 TEST_F(HostileRegistryRun, ProgramsFolderOfEveryShape)
 {
     struct Case {

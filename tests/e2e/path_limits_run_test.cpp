@@ -78,6 +78,25 @@ TEST_F(PathLimitsRun, ProductFolderAtAndPastItsLimit)
     EXPECT_EQ("", RegistryDifferences(before, SnapshotWatchedAreas()));
 }
 
+TEST_F(PathLimitsRun, ProductFolderAtItsLimitWithABlankStartsThePif)
+{
+    // The launch line of a 247-character folder has 259 characters, the
+    // most a line may have; a blank in the folder puts the path in quotes,
+    // which must not make the line too long.
+    const std::string media = JoinPath(base_, "media");
+    LayMedia(media);
+    const std::string product = FolderOfLength(base_ + "\\with blank", 247);
+    InstallProduct(product, "release_95_0_a");
+    LaunchLog launcher;
+    RunResult run = RunProgramFrom(media, "");
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(1u, run.exitCode);
+    ASSERT_EQ(1u, run.boxes.size()) << "only the restart message";
+    EXPECT_EQ("Kelvane Palomid 95.0.b Maintenance Release", run.boxes[0].caption);
+    const std::string line = launcher.StartedCommandLine();
+    EXPECT_NE(std::string::npos, line.find("\"" + product + "\\Patch.pif\"")) << line;
+}
+
 TEST_F(PathLimitsRun, ProgramFolderAtItsLimit)
 {
     const std::string product = JoinPath(base_, "product");

@@ -99,6 +99,42 @@ TEST_F(SplitterRun, WorkedResultsByteForByte)
     }
 }
 
+TEST_F(SplitterRun, SizesFarBeyondTheDataStillSplitIt)
+{
+    // A size up to 2 GB for a small file: each piece takes only the data
+    // there is, so even a 32-bit process, which cannot hold 2 GB, writes
+    // every piece; a piece planned past the end is created empty.
+    struct Row {
+        size_t fileSize;
+        const char *sizes;
+        unsigned count;
+        std::vector<size_t> pieceBytes;
+    };
+    const Row rows[] = {
+        {100, ",2000000000", 1, {104}},
+        {250, ",100,1900000000", 2, {100, 154}},
+        {250, ",100,2147483647,2147483647", 2, {100, 154, 0}},
+    };
+    for (const Row &row : rows) {
+        ScratchDir("staging-run\\split");
+        RunResult run = Split(row.fileSize, std::string("/bPATCH.RTP") + row.sizes);
+        EXPECT_EQ(1u, run.exitCode) << row.sizes;
+        EXPECT_TRUE(run.boxes.empty()) << row.sizes << "\n" << Describe(run);
+        ASSERT_EQ(row.pieceBytes.size(), Pieces().size()) << row.sizes;
+        const Bytes file = PatternBytes(row.fileSize, 5);
+        Bytes piece;
+        ASSERT_TRUE(ReadFileBytes(JoinPath(dir_, "PATCH.0"), &piece));
+        EXPECT_EQ(FirstPiece(row.count, Slice(file, 0, row.pieceBytes[0] - 4)), piece) << row.sizes;
+        size_t offset = row.pieceBytes[0] - 4;
+        for (size_t i = 1; i < row.pieceBytes.size(); ++i) {
+            ASSERT_TRUE(ReadFileBytes(JoinPath(dir_, "PATCH." + std::to_string(i)), &piece));
+            EXPECT_EQ(Slice(file, offset, row.pieceBytes[i]), piece) << row.sizes << " piece " << i;
+            offset += row.pieceBytes[i];
+        }
+        EXPECT_EQ(row.fileSize, offset) << row.sizes;
+    }
+}
+
 TEST_F(SplitterRun, UnsafeTablesAreRefusedBeforeAnyPiece)
 {
     struct Case {

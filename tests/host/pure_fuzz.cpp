@@ -111,9 +111,10 @@ void FuzzHandoff()
 
     std::vector<char> line(1 + Below(300));
     std::string program = RandomText(20), arguments = RandomText(40);
-    if (BuildLaunchCommandLine(line.data(), (int)line.size(), Below(2) ? dir.c_str() : nullptr, program.c_str(),
-                               arguments.c_str()))
-        CHECK(Terminated(line.data(), line.size()));
+    int longest = (int)Below(300);
+    if (BuildLaunchCommandLine(line.data(), (int)line.size(), longest, Below(2) ? dir.c_str() : nullptr,
+                               program.c_str(), arguments.c_str()))
+        CHECK(Terminated(line.data(), line.size()) && strlen(line.data()) <= (size_t)longest + 2);
 }
 
 void FuzzPieces()

@@ -4,9 +4,21 @@
 
 #include <algorithm>
 
+// Whether the path's last character, stepped as the ANSI code page has it,
+// is "\": under a double-byte code page a last byte 0x5C may be the second
+// half of a character.
+static bool EndsInBackslash(const std::string &path)
+{
+    if (path.empty())
+        return false;
+    const char *end = path.c_str() + path.size();
+    const char *last = CharPrevA(path.c_str(), end);
+    return end - last == 1 && *last == '\\';
+}
+
 std::string JoinPath(const std::string &dir, const std::string &name)
 {
-    if (!dir.empty() && dir.back() == '\\')
+    if (EndsInBackslash(dir))
         return dir + name;
     return dir + "\\" + name;
 }
@@ -56,9 +68,14 @@ void RemoveTree(const std::string &path)
 
 void MakeDir(const std::string &path)
 {
-    for (size_t i = 3; i <= path.size(); ++i)
-        if (i == path.size() || path[i] == '\\')
-            CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+    // Character by character, so that no second byte 0x5C counts as a "\".
+    const char *start = path.c_str();
+    for (const char *p = start + (path.size() < 3 ? path.size() : 3);; p = CharNextA(p))
+        if (!*p || *p == '\\') {
+            CreateDirectoryA(path.substr(0, p - start).c_str(), nullptr);
+            if (!*p)
+                break;
+        }
 }
 
 std::string ScratchDir(const std::string &name)

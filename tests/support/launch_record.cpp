@@ -100,6 +100,12 @@ std::vector<LaunchRecord> LaunchLog::Records(size_t expected, unsigned timeoutMs
     }
 }
 
+std::string LaunchLog::StartedCommandLine(unsigned timeoutMs) const
+{
+    std::vector<LaunchRecord> records = Records(1, timeoutMs);
+    return records.empty() ? std::string() : records[0].commandLine;
+}
+
 RefusedLaunches::RefusedLaunches()
 {
     char system[MAX_PATH] = "";

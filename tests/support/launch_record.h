@@ -32,6 +32,9 @@ public:
     // The whole records so far. Patch.pif is started without waiting, so this
     // waits up to timeoutMs for `expected` records to be written.
     std::vector<LaunchRecord> Records(size_t expected = 0, unsigned timeoutMs = 0) const;
+    // The first launch's command line, waiting up to timeoutMs for it; ""
+    // when nothing was started.
+    std::string StartedCommandLine(unsigned timeoutMs = 10000) const;
     void Clear() const;
 
 private:

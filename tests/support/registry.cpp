@@ -51,6 +51,14 @@ void SetRegBinary(HKEY root, const std::string &path, const std::string &name, c
     SetRaw(root, path, name, type, data.data(), (DWORD)data.size());
 }
 
+void SetRegTextWithoutNul(HKEY root, const std::string &path, const std::string &name, const std::string &text)
+{
+    // Wine counts a NUL that follows the data into a string value: keep the
+    // byte after the text non-zero.
+    std::string data = text + "x";
+    SetRaw(root, path, name, REG_SZ, (const BYTE *)data.data(), (DWORD)text.size());
+}
+
 RegValue ReadRegValue(HKEY root, const std::string &path, const std::string &name)
 {
     RegValue value;

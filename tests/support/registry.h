@@ -22,6 +22,8 @@ void SetRegString(HKEY root, const std::string &path, const std::string &name, c
 void SetRegDword(HKEY root, const std::string &path, const std::string &name, DWORD value);
 void SetRegBinary(HKEY root, const std::string &path, const std::string &name, const std::vector<unsigned char> &data,
                   DWORD type = REG_BINARY);
+// A REG_SZ of exactly the text's bytes, with no terminating NUL.
+void SetRegTextWithoutNul(HKEY root, const std::string &path, const std::string &name, const std::string &text);
 RegValue ReadRegValue(HKEY root, const std::string &path, const std::string &name);
 bool RegKeyExists(HKEY root, const std::string &path);
 void CreateRegKey(HKEY root, const std::string &path);

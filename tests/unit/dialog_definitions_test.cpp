@@ -144,6 +144,19 @@ TEST(OldDefinition, ShortEntriesLeaveNothingFromTheEntryBefore)
     EXPECT_EQ(0u, d.driveNameCtrlId);
 }
 
+TEST(OldDefinition, AFlagFieldAsLongAsTheWholeEntryKeepsEveryDigit)
+{
+    // 256 characters, no comma: the flag field is the whole entry, and its
+    // last digit counts like the others (100: flags 3, long-file-name 6).
+    const std::string packed = std::string(253, '0') + "100";
+    DialogDefinition d;
+    ParseOldDialogDefinition(packed.c_str(), &d);
+    EXPECT_EQ(3u, d.fileStewardFlags);
+    EXPECT_EQ(6u, d.lfnFlags);
+    EXPECT_STREQ("", d.ownerClass);
+    EXPECT_EQ(0, d.TestCtrlCount);
+}
+
 std::string Text(std::initializer_list<std::string> lines)
 {
     std::string text;

@@ -526,6 +526,9 @@ TEST(DialogImport, EntriesThatDoNotFitArePassedOverOrCut)
     std::vector<unsigned char> noNul(packed.begin(), packed.end());
     ASSERT_EQ(256u, noNul.size());
     SetRegBinary(HKEY_CURRENT_USER, kInclude, "D-no-nul", noNul);
+    // 256 digits with no NUL and no comma: the flag field fills the entry.
+    SetRegTextWithoutNul(HKEY_CURRENT_USER, kInclude, "E-long-number", std::string(253, '0') + "100");
+    ASSERT_EQ(256u, ReadRegValue(HKEY_CURRENT_USER, kInclude, "E-long-number").data.size());
     SetRegString(HKEY_CURRENT_USER, kInclude, "Z-last", "7,,Last");
     Import();
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, Key(longName)));
@@ -537,6 +540,8 @@ TEST(DialogImport, EntriesThatDoNotFitArePassedOverOrCut)
     EXPECT_EQ("Title", ReadRegValue(HKEY_CURRENT_USER, cutKey, "WindowTitle").Text());
     EXPECT_EQ(std::string(122, 'f'), ReadRegValue(HKEY_CURRENT_USER, Key("D-no-nul"), "WindowClassName").Text());
     EXPECT_EQ(std::string(126, 'e'), ReadRegValue(HKEY_CURRENT_USER, Key("D-no-nul"), "WindowTitle").Text());
+    EXPECT_EQ(Dword(3), ReadRegValue(HKEY_CURRENT_USER, Key("E-long-number"), "FileStewardFlags"));
+    EXPECT_EQ(Dword(6), ReadRegValue(HKEY_CURRENT_USER, Key("E-long-number"), "LFN Flags"));
     EXPECT_EQ("Last", ReadRegValue(HKEY_CURRENT_USER, Key("Z-last"), "OwnerClassName").Text());
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kInclude));
 }

@@ -263,6 +263,32 @@ TEST_F(LocateInstallationTest, FillsTheThreeFoldersWithoutTrailingBackslash)
     EXPECT_TRUE(recorder.boxes().empty());
 }
 
+TEST_F(LocateInstallationTest, TextWithoutItsNulEndsWithItsDataOrIsRefusedWhenItFillsTheBuffer)
+{
+    const std::string key = "Software\\Quorvel\\InstalledApps";
+    const std::string folder259 = "C:\\" + std::string(256, 'p');
+    {
+        MessageBoxRecorder recorder;
+        RegisterProduct("C:\\Palomid");
+        SetRegTextWithoutNul(HKEY_LOCAL_MACHINE, key, "Kelvane Palomid", folder259);
+        ASSERT_EQ(259u, ReadRegValue(HKEY_LOCAL_MACHINE, key, "Kelvane Palomid").data.size());
+        char windowsDir[PATH_CHARS] = "", productDir[PATH_CHARS] = "", sourceDir[PATH_CHARS] = "";
+        EXPECT_EQ(1, LocateInstallation(windowsDir, productDir, sourceDir));
+        EXPECT_EQ(folder259, productDir);
+        EXPECT_TRUE(recorder.boxes().empty());
+    }
+    // 260 bytes and no NUL: a text of 260 characters, which the buffer cannot
+    // hold. Cut to 259 it would be another folder: not found, message 2004.
+    MessageBoxRecorder recorder;
+    SetRegTextWithoutNul(HKEY_LOCAL_MACHINE, key, "Kelvane Palomid", folder259 + "q");
+    ASSERT_EQ(260u, ReadRegValue(HKEY_LOCAL_MACHINE, key, "Kelvane Palomid").data.size());
+    char windowsDir[PATH_CHARS] = "", productDir[PATH_CHARS] = "", sourceDir[PATH_CHARS] = "";
+    EXPECT_EQ(0, LocateInstallation(windowsDir, productDir, sourceDir));
+    ASSERT_EQ(1u, recorder.boxes().size());
+    EXPECT_EQ("Error", recorder.boxes()[0].caption);
+    EXPECT_EQ(0u, recorder.boxes()[0].text.find("Can't find a valid installation of Kelvane Palomid."));
+}
+
 TEST_F(LocateInstallationTest, MissingFileShowsOneMessage)
 {
     DeleteFileA(JoinPath(programDir_, "PATCH.PIF").c_str());

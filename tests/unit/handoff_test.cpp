@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string.h>
+
 #include <string>
 
 #include "driver/driver.h"
@@ -243,6 +245,36 @@ TEST_F(PifFields, TheShippedPifKeepsEveryCutValueTerminatedInsideItsField)
     EXPECT_EQ(value.substr(0, 63), std::string(after.c_str() + 0x1C5));
 }
 
+TEST(LaunchLine, QuotesDoNotCountAgainstTheLongestLine)
+{
+    struct Case {
+        const char *directory, *program, *arguments;
+        int capacity, longest;
+        const char *line;  // nullptr: refused
+    };
+    const Case cases[] = {
+        {"C:\\ab", "X.EXE", "", 100, 12, "C:\\ab\\X.EXE "},
+        {"C:\\ab", "X.EXE", "", 100, 11, nullptr},
+        // With a blank, 13 characters and two quotes.
+        {"C:\\a b", "X.EXE", "", 100, 13, "\"C:\\a b\\X.EXE\" "},
+        {"C:\\a b", "X.EXE", "", 100, 12, nullptr},
+        {"C:\\a b", "X.EXE", "", 16, 13, "\"C:\\a b\\X.EXE\" "},
+        {"C:\\a b", "X.EXE", "", 15, 13, nullptr},  // no room left for the terminator
+        // Arguments count, and a blank in them quotes nothing.
+        {"C:\\ab", "X.EXE", "1 2", 100, 15, "C:\\ab\\X.EXE 1 2"},
+        {"C:\\ab", "X.EXE", "1 2", 100, 14, nullptr},
+        {nullptr, "C:\\a b\\X.EXE", "", 100, 13, "\"C:\\a b\\X.EXE\" "},
+    };
+    for (const Case &c : cases) {
+        char line[101];
+        memset(line, 'z', sizeof(line));
+        int fitted = BuildLaunchCommandLine(line, c.capacity, c.longest, c.directory, c.program, c.arguments);
+        EXPECT_EQ(c.line != nullptr, fitted != 0) << c.program << " " << c.capacity << " " << c.longest;
+        EXPECT_EQ(c.line ? c.line : "", std::string(line)) << c.program << " " << c.capacity << " " << c.longest;
+        EXPECT_EQ('z', line[c.capacity]) << "nothing is written past the buffer";
+    }
+}
+
 // --- the launch ----------------------------------------------------------------
 
 class Launch : public Handoff {
@@ -352,6 +384,29 @@ TEST_F(Launch, RefusalsAndFailedStartsShowMessage2006AndStartNothing)
                   "how to manually apply the maintenance release.",
                   recorder.boxes()[0].text);
         EXPECT_EQ((UINT)MB_OK, recorder.boxes()[0].style);
+    }
+    Sleep(300);
+    EXPECT_FALSE(FileExists(mark_));
+}
+
+TEST_F(Launch, TheLongestLineStartsWithTheQuotesAroundItsPath)
+{
+    // 248 + 9 + 2 = 259 characters, the longest line, with a blank in the
+    // folder: its quotes make it 261, and it still starts.
+    std::string deep = Sleeper(FolderOfLength(root_ + "\\with blank", 248), "SLEEP.EXE");
+    Sleeper(deep, "SLEEPR.EXE");
+    {
+        MessageBoxRecorder recorder;
+        EXPECT_EQ(1, LaunchProgram("SLEEP.EXE", deep.c_str(), "", 1));
+        EXPECT_EQ(JoinPath(deep, "SLEEP.EXE"), ReadText(mark_));
+        EXPECT_TRUE(recorder.boxes().empty());
+    }
+    // One character more is refused, as without the blank.
+    UseMark("refused");
+    {
+        MessageBoxRecorder recorder;
+        EXPECT_EQ(0, LaunchProgram("SLEEPR.EXE", deep.c_str(), "", 1));
+        EXPECT_EQ(1u, recorder.boxes().size());
     }
     Sleep(300);
     EXPECT_FALSE(FileExists(mark_));

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "allocation_watch.h"
 #include "driver/driver.h"
 #include "files.h"
 #include "installation.h"
@@ -270,6 +271,48 @@ TEST_F(SplitJoin, EveryCoveringPlanJoinsBackToTheSameBytes)
         EXPECT_EQ(1, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str())) << c.pieces;
         EXPECT_EQ(file, Output()) << c.pieces;
         EXPECT_TRUE(boxes.boxes().empty()) << c.pieces;
+    }
+}
+
+TEST_F(SplitJoin, BlocksHoldOnlyTheDataLeftNotTheWholeEntry)
+{
+    // Entries up to 2 GB for files of a few hundred bytes: each piece's block
+    // is only as large as the data it receives (a 32-bit process cannot get a
+    // 2 GB block at all), and a piece planned past the end gets none.
+    struct Case {
+        size_t fileSize;
+        std::vector<int> given;
+        std::vector<size_t> pieceBytes;
+        size_t blocks;
+    };
+    const Case cases[] = {
+        {100, {2000000000}, {104}, 1},
+        {250, {100, 1900000000}, {100, 154}, 2},
+        {250, {100, 2147483647, 2147483647}, {100, 154, 0}, 2},
+        {0, {2147483647}, {4}, 0},
+    };
+    for (const Case &c : cases) {
+        ScratchDir("staging\\source");
+        const Bytes file = PatternBytes(c.fileSize, 13);
+        MessageBoxRecorder boxes;
+        {
+            GlobalAllocWatch watch;
+            ASSERT_TRUE(watch.installed());
+            EXPECT_EQ(1, Split(file, c.given)) << c.given.back();
+            EXPECT_EQ(c.blocks, watch.requests()) << c.given.back();
+            EXPECT_GE(c.fileSize, watch.largest()) << c.given.back();
+        }
+        EXPECT_TRUE(boxes.boxes().empty()) << c.given.back();
+        ASSERT_EQ(c.pieceBytes.size() + 1, ListDir(source_).size()) << c.given.back();
+        for (size_t i = 0; i < c.pieceBytes.size(); ++i) {
+            Bytes piece;
+            ASSERT_TRUE(ReadFileBytes(JoinPath(source_, "Patch." + std::to_string(i)), &piece));
+            EXPECT_EQ(c.pieceBytes[i], piece.size()) << c.given.back() << " piece " << i;
+        }
+        if (c.fileSize > 0) {
+            EXPECT_EQ(1, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str()));
+            EXPECT_EQ(file, Output());
+        }
     }
 }
 

@@ -180,7 +180,7 @@ TEST_F(StartupEntries, WithoutTheWindowsRunKeyNothingIsDone)
     EXPECT_TRUE(user == SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel"));
 }
 
-TEST_F(StartupEntries, WithoutAProductRunKeyTheEntriesStillGoAndTheLoaderComes)
+TEST_F(StartupEntries, WithoutAProductRunKeyTheEntriesStayAndTheLoaderComes)
 {
     RegisterProduct("C:\\Kelvane");
     // A non-volatile key cannot be created below a volatile one.
@@ -189,10 +189,28 @@ TEST_F(StartupEntries, WithoutAProductRunKeyTheEntriesStillGoAndTheLoaderComes)
                                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &palomid, nullptr));
     RegCloseKey(palomid);
     PopulateWindowsRun();
+    const Values populated = ValuesOf(HKEY_LOCAL_MACHINE, kWindowsRun);
     MigrateStartupEntries();
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kMachineRun));
     EXPECT_VALUES(Values(), HKEY_CURRENT_USER, kUserRun);
-    EXPECT_VALUES(WithLoader(kOthers, "C:\\Kelvane\\kploader.exe"), HKEY_LOCAL_MACHINE, kWindowsRun);
+    // Nothing was copied, so no component entry goes: every component still
+    // starts from the Windows Run key. Only the loader entry is replaced.
+    EXPECT_VALUES(WithLoader(populated, "C:\\Kelvane\\kploader.exe"), HKEY_LOCAL_MACHINE, kWindowsRun);
+}
+
+TEST_F(StartupEntries, EntriesNamedInAnotherLetterCaseAreNotCopiedAndStay)
+{
+    // The registry finds "KELVANE TASKBAR" under "Kelvane TaskBar", but the
+    // name match is case-sensitive: the entry is not copied, so it must not
+    // be deleted either.
+    const Values kept = {{"KELVANE TASKBAR", Sz("tb.exe")}, {"kelvane undo monitor", Sz("um.exe")}};
+    SetValues(HKEY_LOCAL_MACHINE, kWindowsRun, kept);
+    SetValues(HKEY_LOCAL_MACHINE, kWindowsRun,
+              {{"Kelvane Start Menu", Sz("sm.exe")}, {"Kelvane Undo Purge", Sz("up.exe")}});
+    MigrateStartupEntries();
+    EXPECT_VALUES(Values({{"Kelvane Start Menu", Fixed("sm.exe")}}), HKEY_CURRENT_USER, kUserRun);
+    EXPECT_VALUES(Values({{"Kelvane Undo Purge", Fixed("up.exe")}}), HKEY_LOCAL_MACHINE, kMachineRun);
+    EXPECT_VALUES(kept, HKEY_LOCAL_MACHINE, kWindowsRun);
 }
 
 }  // namespace

@@ -24,7 +24,11 @@ LaunchLog::LaunchLog()
 {
     char temp[MAX_PATH] = "";
     GetTempPathA(MAX_PATH, temp);
-    path_ = JoinPath(temp, "zarized-launches-" + std::to_string(GetCurrentProcessId()) + ".txt");
+    // A file of its own: a launcher started under an earlier log may still be
+    // writing to that one, since nothing waits for it.
+    static unsigned logs = 0;
+    path_ = JoinPath(temp, "zarized-launches-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(++logs) + ".txt");
     DeleteFileA(path_.c_str());
     SetEnvironmentVariableA(kLogVariable, path_.c_str());
 }

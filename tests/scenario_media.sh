@@ -10,8 +10,10 @@ out=$x64/scenario
 rm -rf "$out"
 mkdir -p "$out"
 head -c 6000 /dev/urandom >"$out/engine.bin"
-head -c 450000 /dev/urandom >"$out/data.bin"
+# Each build of the patch has data of its own, of the same size: the two sets
+# have pieces of the same names and sizes, and only their bytes tell them apart.
 for release in 1.0 95.0.a; do
+    head -c 450000 /dev/urandom >"$out/data-$release.bin"
     MEDIA_X64_BUILD=$x64 MEDIA_I686_BUILD=$i686 MEDIA_WINEPREFIX=$x64/media-prefix \
-        "$root/scripts/make-media.sh" "$out/engine.bin" "$out/data.bin" "$release" "$out/media-$release" 200000
+        "$root/scripts/make-media.sh" "$out/engine.bin" "$out/data-$release.bin" "$release" "$out/media-$release" 200000
 done

@@ -249,6 +249,23 @@ bool IsNotThisDisk(const RecordedBox &box, int disk)
            box.style == (UINT)MB_OKCANCEL;
 }
 
+// The lines "i=size,CRC" of the media's record of these pieces.
+std::string EntriesOf(const std::vector<Bytes> &pieces)
+{
+    std::string entries;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        char crc[9];
+        snprintf(crc, sizeof(crc), "%08X", BitwiseCrc32(pieces[i]));
+        entries += std::to_string(i) + "=" + std::to_string(pieces[i].size()) + "," + crc + "\r\n";
+    }
+    return entries;
+}
+
+std::string RecordOf(const std::vector<Bytes> &pieces)
+{
+    return "[PIECES]\r\nCount=" + std::to_string(pieces.size()) + "\r\n" + EntriesOf(pieces);
+}
+
 // Three pieces with their record in patch.ini beside them, as the media
 // builder writes it.
 class RecordedJoin : public Staging {
@@ -266,23 +283,6 @@ protected:
     }
 
     std::string PiecePath(int i) { return JoinPath(source_, "Patch." + std::to_string(i)); }
-
-    // The lines "i=size,CRC" of the record.
-    static std::string EntriesOf(const std::vector<Bytes> &pieces)
-    {
-        std::string entries;
-        for (size_t i = 0; i < pieces.size(); ++i) {
-            char crc[9];
-            snprintf(crc, sizeof(crc), "%08X", BitwiseCrc32(pieces[i]));
-            entries += std::to_string(i) + "=" + std::to_string(pieces[i].size()) + "," + crc + "\r\n";
-        }
-        return entries;
-    }
-
-    static std::string RecordOf(const std::vector<Bytes> &pieces)
-    {
-        return "[PIECES]\r\nCount=" + std::to_string(pieces.size()) + "\r\n" + EntriesOf(pieces);
-    }
 
     void WriteRecord(const std::string &record)
     {

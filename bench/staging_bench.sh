@@ -1,6 +1,7 @@
 #!/bin/bash
 # Throughput and peak memory of the splitter mode and the joiner, against cat
-# moving the same bytes. Usage: bench/staging_bench.sh [BUILD_DIR] [DATA_DIR] [MIB]
+# moving the same bytes, and the joiner's time with the media's record of the
+# pieces checked against its time without. Usage: bench/staging_bench.sh [BUILD_DIR] [DATA_DIR] [MIB]
 # BUILD_DIR: an x86_64 build (default build/x64); DATA_DIR: where the
 # input, pieces and outputs go (default BUILD_DIR/bench-data, removed at the
 # end); MIB: the input size in MiB (default 1024). Needs about 4 x MIB of disk.
@@ -56,12 +57,26 @@ expect() { [ "$1" -eq "$2" ] || { echo "FAIL: $3 ended with $1"; exit 1; }; }
 best() { sort -n | head -1; }
 idle_rss() { /usr/bin/time -f %M -o "$data/rss" "$@" </dev/null >/dev/null 2>&1 9>&- || true; tail -1 "$data/rss"; }
 
+# The record as the media builder writes it, for the pieces just cut.
+write_record() {
+    python3 - "$pieces" <<'PIECES'
+import sys, zlib
+count = int(sys.argv[1])
+lines = ["[PIECES]", "Count=%d" % count]
+for k in range(count):
+    with open("PATCH.%d" % k, "rb") as piece:
+        data = piece.read()
+    lines.append("%d=%d,%08X" % (k, len(data), zlib.crc32(data)))
+sys.stdout.write("".join(line + "\r\n" for line in lines))
+PIECES
+}
+
 cd "$data"
 split_idle=$(idle_rss "$WINE" ZARIZED.EXE /b)
 join_idle=$(idle_rss "$WINE" "$build/JOINBENCH.EXE")
 
-split_runs=() cat_split_runs=() join_runs=() cat_join_runs=() dd_runs=()
-split_peak=0 join_peak=0
+split_runs=() cat_split_runs=() join_runs=() cat_join_runs=() dd_runs=() checked_runs=()
+split_peak=0 join_peak=0 checked_peak=0
 piece_list=()
 for i in $(seq 0 $((pieces - 1))); do piece_list+=("PATCH.$i"); done
 for r in $(seq $runs); do
@@ -77,6 +92,15 @@ for r in $(seq $runs); do
     join_runs+=("$t"); [ "$m" -gt "$join_peak" ] && join_peak=$m
     cmp PATCH.RTP out/PATCH.RTP || { echo "FAIL: the joined file differs from the input"; exit 1; }
     [ "$(ls PATCH.[0-9]* | wc -l)" -eq "$pieces" ] || { echo "FAIL: not $pieces pieces"; exit 1; }
+    # The same join with the media's record of the pieces in patch.ini:
+    # every piece's size and CRC-32 checked before it is written.
+    [ -f record.ini ] || write_record >record.ini
+    cp record.ini patch.ini
+    rm -f out/PATCH.RTP
+    read -r t m st < <(measure "$WINE" "$build/JOINBENCH.EXE" PATCH.RTP . out); expect "$st" 0 "checked join"
+    checked_runs+=("$t"); [ "$m" -gt "$checked_peak" ] && checked_peak=$m
+    rm -f patch.ini
+    cmp PATCH.RTP out/PATCH.RTP || { echo "FAIL: the checked join differs from the input"; exit 1; }
     read -r t m st < <(measure sh -c "cat ${piece_list[*]} >out/CAT.RTP"); cat_join_runs+=("$t")
     rm -f out/*
 done
@@ -86,17 +110,22 @@ rate() { awk -v n="$bytes" -v us="$1" 'BEGIN { printf "%.0f MiB/s", n / 1048576 
 s=$(printf '%s\n' "${split_runs[@]}" | best); cs=$(printf '%s\n' "${cat_split_runs[@]}" | best)
 j=$(printf '%s\n' "${join_runs[@]}" | best); cj=$(printf '%s\n' "${cat_join_runs[@]}" | best)
 d=$(printf '%s\n' "${dd_runs[@]}" | best)
+jc=$(printf '%s\n' "${checked_runs[@]}" | best)
 limit=$((size / 1024 + 4096))
-split_mem=$((split_peak - split_idle)); join_mem=$((join_peak - join_idle))
+split_mem=$((split_peak - split_idle)); join_mem=$((join_peak - join_idle)); checked_mem=$((checked_peak - join_idle))
+added=$(awk -v a="$jc" -v b="$j" 'BEGIN { printf "%.1f", (a / b - 1) * 100 }')
 verdict() { [ "$1" = ok ] && echo "meets" || echo "MISSES"; }
 echo "split: $(rate "$s") vs cat $(rate "$cs"): ratio $(ratio "$cs" "$s") (target >= 0.80) [best of $runs]"
 echo "join:  $(rate "$j") vs cat $(rate "$cj"): ratio $(ratio "$cj" "$j") (target >= 0.80) [best of $runs]"
+echo "join with the record checked: $(rate "$jc") vs $(rate "$j") without: $added % more time (target <= 10 %) [best of $runs]"
 echo "for reference, dd with a piece-sized buffer: $(rate "$d") (cat copies inside the kernel)"
 echo "split peak memory above Wine's idle: $split_mem KiB (idle $split_idle KiB, limit $limit KiB)"
 echo "join peak memory above Wine's idle: $join_mem KiB (idle $join_idle KiB, limit $limit KiB)"
+echo "checked join peak memory above Wine's idle: $checked_mem KiB (limit $limit KiB)"
 ok=ok
 awk -v a="$cs" -v b="$s" 'BEGIN { exit !(a / b >= 0.8) }' || ok=no
 awk -v a="$cj" -v b="$j" 'BEGIN { exit !(a / b >= 0.8) }' || ok=no
-[ "$split_mem" -le "$limit" ] && [ "$join_mem" -le "$limit" ] || ok=no
+[ "$split_mem" -le "$limit" ] && [ "$join_mem" -le "$limit" ] && [ "$checked_mem" -le "$limit" ] || ok=no
+awk -v a="$jc" -v b="$j" 'BEGIN { exit !(a / b <= 1.10) }' || ok=no
 echo "bytes identical after split and join; targets: $(verdict $ok)"
 [ $ok = ok ]

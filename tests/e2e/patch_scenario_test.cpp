@@ -209,8 +209,8 @@ protected:
         EXPECT_EQ(0u, run.boxes[first + 1].text.find("Can't run 'REGEDIT.EXE'."));
     }
 
-    // A run that the join ended: message 2005 last, exit -1, and nothing
-    // after the staging done: no migration, no hand-off.
+    // A run that the join ended: message 2005 last, exit -1, and nothing of
+    // what follows the staging: no migration, no hand-off.
     void ExpectStoppedAtTheJoin(const RunResult &run, const RegSnapshot &before, const RegSnapshot &after)
     {
         EXPECT_FALSE(run.timedOut);

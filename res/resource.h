@@ -20,6 +20,8 @@
 #define IDS_UPDATE_CANCELLED 2016
 #define IDS_NO_SOURCE_FILE 2017
 #define IDS_ALREADY_PATCHED 2018
+// A piece that does not match the media's record, or cannot be read whole.
+#define IDS_NOT_THIS_DISK 2019
 // The splitter's refusals and failures (caption "Error").
 #define IDS_SPLIT_NEGATIVE_SIZE 2030
 #define IDS_SPLIT_FIRST_SIZE_TOO_SMALL 2031

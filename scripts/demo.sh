@@ -39,10 +39,18 @@ head -c 100000 /dev/urandom >"$work/Patch.rtp"
 head -c 1500 /dev/urandom >"$work/engine.bin"
 MEDIA_WINEPREFIX=$demo/media-prefix "$root/scripts/make-media.sh" "$work/engine.bin" "$work/Patch.rtp" 1.0 \
     "$demo/disks" 60000
+# The other build of the patch: pieces of the same names and sizes, other bytes.
+head -c 100000 /dev/urandom >"$work/Other.rtp"
+MEDIA_WINEPREFIX=$demo/media-prefix "$root/scripts/make-media.sh" "$work/engine.bin" "$work/Other.rtp" 95.0.a \
+    "$demo/other-disks" 60000 >/dev/null
+echo "also made: the disks of the 95.0.a build, in $demo/other-disks"
+echo "disk 1's patch.ini, with the record of the pieces that every disk is checked against:"
+sed 's/\r$//; s/^/  | /' "$demo/disks/DISK1/patch.ini"
 # The disks as the drive sees them: disk 1 holds the shipping program.
 media=$drive_c/PatchMedia
 mkdir -p "$media"
 cp -r "$demo/disks"/DISK* "$media/"
+cp -r "$demo/other-disks" "$drive_c/OtherBuild"
 
 section "a refused release: the 95.0.a build of the patch on this 1.0 installation"
 refused=$drive_c/WrongPatch
@@ -60,9 +68,10 @@ snapshot() {
     } >"$1"
 }
 
-section "the patch run, from disk 1 (disks 2 and 3 are inserted when asked for)"
+section "the patch run, from disk 1 (disks 2 and 3 are inserted when asked for; disk 2 of the 95.0.a build first)"
 snapshot "$demo/before.txt"
-runboxes --disks "C:\\PatchMedia" "C:\\PatchMedia\\DISK1\\ZARIZED.EXE" "C:\\PatchMedia\\DISK1" | tee "$demo/run.txt"
+runboxes --disks "C:\\PatchMedia" --other-first "C:\\OtherBuild" "C:\\PatchMedia\\DISK1\\ZARIZED.EXE" \
+    "C:\\PatchMedia\\DISK1" | tee "$demo/run.txt"
 snapshot "$demo/after.txt"
 
 section "what changed (before -> after)"

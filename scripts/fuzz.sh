@@ -29,8 +29,11 @@ declare -A sources=(
     [split_plan]="src/staging/split_plan.cpp"
     [release_text]="src/driver/classify_release.cpp src/driver/release_text.cpp src/runtime/string_ops.cpp"
     [password_scramble]="src/migrate/password_scramble.cpp src/runtime/string_ops.cpp"
+    [piece_record]="src/staging/piece_record.cpp"
+    [crc32]="src/staging/crc32.cpp"
 )
-targets=(splitter_command packed_definition dialog_text split_plan release_text password_scramble)
+targets=(splitter_command packed_definition dialog_text split_plan release_text password_scramble piece_record
+         crc32)
 flags=(-std=c++11 -O1 -g -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
        -I"$root/src")
 

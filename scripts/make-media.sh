@@ -7,8 +7,9 @@
 # "95.0.a"), DISK_BYTES the room on one disk (default 1,457,664: a formatted
 # 1.44 MB floppy). Disk 1 holds ZARIZED.EXE, PATCH.DLL, PATCH.PIF, patch.ini and
 # PATCH.0; disk k + 1 holds PATCH.k. The pieces are cut by the program's own
-# "/b" mode, and joined back by the program's own patch run for the check:
-# the shipping build does both, in a 32-bit Wine prefix (scripts/bench32.sh).
+# "/b" mode, recorded with their sizes and CRCs in patch.ini, and joined back
+# by the program's own patch run for the check: the shipping build does both,
+# in a 32-bit Wine prefix (scripts/bench32.sh).
 # With MEDIA_IMAGES=1 it also writes floppy images OUT/DISK1.IMG, ... (see
 # make-images.sh): DISK_BYTES must then be the room of a standard format, and
 # the check joins the pieces read back out of the images. OUT is replaced
@@ -76,12 +77,21 @@ cp "$engine" "$out/DISK1/PATCH.DLL"
 cp "$pif" "$out/DISK1/PATCH.PIF"
 printf '[VERSION]\r\nVersion=%s\r\n' "$release" >"$out/DISK1/patch.ini"
 
-used=0
-for f in "$out/DISK1"/*; do used=$((used + $(on_disk "$(stat -c %s "$f")"))); done
-first=$(( (disk - used) / cluster * cluster ))
-[ "$first" -ge 4 ] || fail "disk 1 has no room left for the first piece ($used of $disk bytes taken)"
 # Later disks hold one piece each, a whole number of clusters.
 later=$(( disk / cluster * cluster ))
+# patch.ini gets the record of the pieces once they are cut: keep room for
+# it, at most 24 bytes a piece and 20 for its first two lines.
+most=50
+[ "$later" -gt 0 ] && most=$(( ($(stat -c %s "$data") + later - 1) / later + 1 ))
+[ "$most" -le 50 ] || most=50
+used=0
+for f in "$out/DISK1"/*; do
+    size=$(stat -c %s "$f")
+    [ "$(basename "$f")" = patch.ini ] && size=$((size + 20 + 24 * most))
+    used=$((used + $(on_disk "$size")))
+done
+first=$(( (disk - used) / cluster * cluster ))
+[ "$first" -ge 4 ] || fail "disk 1 has no room left for the first piece ($used of $disk bytes taken)"
 
 # Cut the data with the program's own splitter, beside a copy named Patch.rtp
 # so the pieces are named Patch.0, Patch.1, ...
@@ -105,6 +115,19 @@ done
 for extra in "$work"/Patch.[0-9]*; do
     [ -e "$extra" ] && fail "the program wrote a piece it does not count: $(basename "$extra")"
 done
+
+# The record of the pieces, after [VERSION] in patch.ini: each piece file's
+# size and CRC-32, which the program checks every disk against.
+python3 - "$out" "$count" >>"$out/DISK1/patch.ini" <<'PIECES'
+import sys, zlib
+out, count = sys.argv[1], int(sys.argv[2])
+lines = ["[PIECES]", "Count=%d" % count]
+for k in range(count):
+    with open("%s/DISK%d/PATCH.%d" % (out, k + 1, k), "rb") as piece:
+        data = piece.read()
+    lines.append("%d=%d,%08X" % (k, len(data), zlib.crc32(data)))
+sys.stdout.write("".join(line + "\r\n" for line in lines))
+PIECES
 
 for d in "$out"/DISK*; do
     total=0

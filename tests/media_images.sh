@@ -74,8 +74,9 @@ check_set() {
     cmp -s "$copies/DISK1/ZARIZED.EXE" "$build/ZARIZED.EXE" || fail "$kb KB set: ZARIZED.EXE is not the shipping build"
     cmp -s "$copies/DISK1/PATCH.DLL" "$base/engine.bin" || fail "$kb KB set: PATCH.DLL is not the engine"
     cmp -s "$copies/DISK1/PATCH.PIF" "$build/PATCH.PIF" || fail "$kb KB set: PATCH.PIF is not the built one"
-    [ "$(cat "$copies/DISK1/patch.ini")" = "$(printf '[VERSION]\r\nVersion=1.0\r')" ] ||
+    [ "$(head -2 "$copies/DISK1/patch.ini")" = "$(printf '[VERSION]\r\nVersion=1.0\r')" ] ||
         fail "$kb KB set: patch.ini does not name release 1.0"
+    grep -q '^\[PIECES\]' "$copies/DISK1/patch.ini" || fail "$kb KB set: patch.ini holds no record of the pieces"
     [ "$(od -An -tu4 -N4 "$copies/DISK1/PATCH.0" | tr -d ' ')" -eq "$count" ] ||
         fail "$kb KB set: PATCH.0 does not count $count pieces"
     { tail -c +5 "$copies/DISK1/PATCH.0"; for ((n = 2; n <= count; n++)); do cat "$copies/DISK$n/PATCH.$((n - 1))"; done; } |

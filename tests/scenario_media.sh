@@ -9,8 +9,10 @@ out=$build/scenario
 rm -rf "$out"
 mkdir -p "$out"
 head -c 6000 /dev/urandom >"$out/engine.bin"
-head -c 450000 /dev/urandom >"$out/data.bin"
+# Each build of the patch has data of its own, of the same size: the two sets
+# have pieces of the same names and sizes, and only their bytes tell them apart.
 for release in 1.0 95.0.a; do
+    head -c 450000 /dev/urandom >"$out/data-$release.bin"
     MEDIA_BUILD=$build MEDIA_WINEPREFIX=$build/media-prefix \
-        "$root/scripts/make-media.sh" "$out/engine.bin" "$out/data.bin" "$release" "$out/media-$release" 200000
+        "$root/scripts/make-media.sh" "$out/engine.bin" "$out/data-$release.bin" "$release" "$out/media-$release" 200000
 done

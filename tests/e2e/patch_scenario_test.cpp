@@ -67,8 +67,13 @@ protected:
         CoInitialize(nullptr);
         release_ = GetParam();
         media_ = BuildPath("scenario\\media-" + release_);
+        otherMedia_ = BuildPath(std::string("scenario\\media-") + (release_ == "1.0" ? "95.0.a" : "1.0"));
         ASSERT_TRUE(FileExists(JoinPath(media_, "DISK1\\PATCH.0"))) << "the media builder made no media";
         ASSERT_TRUE(FileExists(JoinPath(media_, "DISK3\\PATCH.2"))) << "fewer than three disks";
+        ASSERT_TRUE(ReadFileBytes(BuildPath("scenario\\data-" + release_ + ".bin"), &data_));
+        Bytes ini;
+        ASSERT_TRUE(ReadFileBytes(JoinPath(media_, "DISK1\\patch.ini"), &ini));
+        patchIni_.assign(ini.begin(), ini.end());
     }
 
     void TearDown() override
@@ -127,27 +132,106 @@ protected:
         WriteFileText(commandCom_, "shell");
     }
 
-    // Runs the patch from the first disk in the drive folder, swapping in the
-    // next disk's piece whenever the program asks for it.
-    RunResult RunFromDisks()
+    // The piece file that disk `disk` of a media set holds.
+    static Bytes PieceOf(const std::string &media, int disk)
+    {
+        Bytes piece;
+        EXPECT_TRUE(ReadFileBytes(JoinPath(media, "DISK" + std::to_string(disk) + "\\PATCH." + std::to_string(disk - 1)),
+                                  &piece));
+        return piece;
+    }
+
+    // Takes the last disk out of the drive and puts in disk `disk`, whose
+    // piece file holds these bytes.
+    void InsertDisk(int disk, const Bytes &piece)
+    {
+        for (const std::string &name : ListDir(drive_))
+            if (name.compare(0, 6, "PATCH.") == 0 && name != "PATCH.0")
+                DeleteFileA(JoinPath(drive_, name).c_str());
+        WriteFileBytes(JoinPath(drive_, "PATCH." + std::to_string(disk - 1)), piece);
+    }
+
+    // The disk that a disk prompt or a wrong-disk prompt asks for; 0 for any other box.
+    static int DiskAskedFor(const RecordedBox &box)
+    {
+        size_t at = box.text.find("Please insert disk ");
+        int disk = 0;
+        if (box.caption != "ZARized" || at == std::string::npos ||
+            sscanf(box.text.c_str() + at, "Please insert disk %d.", &disk) != 1)
+            return 0;
+        return disk;
+    }
+
+    // Runs the patch from the first disk in the drive folder, with patchIni_
+    // as its patch.ini. Each time the program asks for a disk, onPrompt puts
+    // a disk in and answers; by default the right disk goes in, with OK.
+    RunResult RunFromDisks(std::function<int(int disk, const RecordedBox &box)> onPrompt = nullptr)
     {
         drive_ = JoinPath(root_, "A");
         MakeDir(drive_);
         for (const std::string &name : ListDir(JoinPath(media_, "DISK1")))
             CopyFileA(JoinPath(media_, "DISK1\\" + name).c_str(), JoinPath(drive_, name).c_str(), FALSE);
+        WriteFileText(JoinPath(drive_, "patch.ini"), patchIni_);
         // Disk 1 carries the 32-bit program; this machine runs its 64-bit twin.
         CopyFileA(ProgramPath().c_str(), JoinPath(drive_, "ZARIZED.EXE").c_str(), FALSE);
-        auto swapDisks = [this](const RecordedBox &box) {
-            int disk = 0;
-            if (sscanf(box.text.c_str(), "Please insert disk %d.", &disk) == 1) {
-                DeleteFileA(JoinPath(drive_, "PATCH." + std::to_string(disk - 2)).c_str());
-                std::string piece = "PATCH." + std::to_string(disk - 1);
-                CopyFileA(JoinPath(media_, "DISK" + std::to_string(disk) + "\\" + piece).c_str(),
-                          JoinPath(drive_, piece).c_str(), FALSE);
-            }
+        auto answer = [this, &onPrompt](const RecordedBox &box) {
+            int disk = DiskAskedFor(box);
+            if (disk == 0)
+                return IDOK;
+            if (onPrompt)
+                return onPrompt(disk, box);
+            InsertDisk(disk, PieceOf(media_, disk));
             return IDOK;
         };
-        return RunExecutable(JoinPath(drive_, "ZARIZED.EXE"), "", swapDisks, drive_, 120000);
+        return RunExecutable(JoinPath(drive_, "ZARIZED.EXE"), "", answer, drive_, 120000);
+    }
+
+    static bool IsNotThisDisk(const RecordedBox &box, int disk)
+    {
+        const std::string n = std::to_string(disk);
+        return box.caption == "ZARized" && box.style == (UINT)MB_OKCANCEL &&
+               box.text == "The disk in the drive is not disk " + n + " of this patch, or it cannot be read.  Please "
+                           "insert disk " + n + ".";
+    }
+
+    static bool IsDiskPrompt(const RecordedBox &box, int disk)
+    {
+        return box.caption == "ZARized" && box.style == (UINT)MB_OKCANCEL &&
+               box.text == "Please insert disk " + std::to_string(disk) + ".";
+    }
+
+    // The end of a run that went through to the hand-off: the restart
+    // message last, and exit code 1, since Patch.pif was started.
+    static void ExpectHandOffBoxes(const RunResult &run, size_t first)
+    {
+        EXPECT_EQ(1u, run.exitCode);
+        ASSERT_EQ(first + 1, run.boxes.size());
+        EXPECT_EQ("Kelvane Palomid 95.0.b Maintenance Release", run.boxes[first].caption);
+    }
+
+    // A run that the join ended: message 2005 last, exit -1, and nothing of
+    // what follows the staging: no migration, no hand-off.
+    void ExpectStoppedAtTheJoin(const RunResult &run, const RegSnapshot &before, const RegSnapshot &after)
+    {
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(0xFFFFFFFFu, run.exitCode);
+        ASSERT_FALSE(run.boxes.empty());
+        EXPECT_EQ("Error", run.boxes.back().caption);
+        EXPECT_EQ(0u, run.boxes.back().text.find("Can't copy a needed file."));
+        RegSnapshot expected = before;
+        // Only the undo defaults of release 1.0 come before the staging.
+        if (release_ == "1.0")
+            AddUndoDefaults(&expected);
+        EXPECT_EQ("", RegistryDifferences(StoredByWindows95(before, expected), after));
+        EXPECT_TRUE(FileExists(JoinPath(product_, "ctl3d32.dll")));
+        EXPECT_FALSE(FileExists(JoinPath(product_, "PATCH.BAT")));
+    }
+
+    Bytes StagedData()
+    {
+        Bytes staged;
+        EXPECT_TRUE(ReadFileBytes(JoinPath(product_, "Patch.rtp"), &staged));
+        return staged;
     }
 
     // What the patch must leave in the registry, from what was there before.
@@ -220,21 +304,28 @@ protected:
         expected[hklmPalomid + "|registeredorganization"] = Value(REG_SZ, TextBytes("Example Works", 1024));
 
         // Release 1.0 only: the undo defaults.
-        if (release_ == "1.0") {
-            const std::string undo = hklmPalomid + "\\zelfsv4\\undo";
-            expected[hklmPalomid + "\\zelfsv4|"] = Key();
-            expected[undo + "|"] = Key();
-            expected[undo + "|default merged"] = Dword(1);
-            expected[undo + "\\exception|"] = Key();
-            expected[undo + "\\exception|count"] = Dword(7);
-            const char *const patterns[] = {"~*.*", "*.TMP", "ShellIconCache", "VEZO.DAT", "*._MP", "_INS*.*", "_IS*.*"};
-            for (int i = 0; i < 7; ++i)
-                expected[undo + "\\exception|" + std::to_string(i)] = Value(REG_SZ, TextBytes(patterns[i], 100));
-        }
+        if (release_ == "1.0")
+            AddUndoDefaults(&expected);
         return expected;
     }
 
-    std::string release_, media_, root_, product_, programs_, documents_, drive_, commandCom_;
+    // The undo defaults that a patch of release 1.0 writes before staging.
+    static void AddUndoDefaults(RegSnapshot *expected)
+    {
+        const std::string undo = "HKLM\\software\\quorvel\\palomid\\zelfsv4\\undo";
+        (*expected)["HKLM\\software\\quorvel\\palomid\\zelfsv4|"] = Key();
+        (*expected)[undo + "|"] = Key();
+        (*expected)[undo + "|default merged"] = Dword(1);
+        (*expected)[undo + "\\exception|"] = Key();
+        (*expected)[undo + "\\exception|count"] = Dword(7);
+        const char *const patterns[] = {"~*.*", "*.TMP", "ShellIconCache", "VEZO.DAT", "*._MP", "_INS*.*", "_IS*.*"};
+        for (int i = 0; i < 7; ++i)
+            (*expected)[undo + "\\exception|" + std::to_string(i)] = Value(REG_SZ, TextBytes(patterns[i], 100));
+    }
+
+    std::string release_, media_, otherMedia_, root_, product_, programs_, documents_, drive_, commandCom_;
+    std::string patchIni_;  // disk 1's patch.ini as the drive shows it
+    Bytes data_;            // the patch data the media were made from
     WindowsSettingsScope windowsSettings_;
 };
 
@@ -267,13 +358,11 @@ TEST_P(PatchScenario, CompleteRunFromThreeDisks)
     // The product folder: the staged patch, the batch, the patched PIF.
     EXPECT_EQ((std::vector<std::string>{"PATCH.BAT", "Patch.exe", "Patch.pif", "Patch.rtp", "README.TXT", "ZELFSV4.DLL"}),
               ListDir(product_));
-    Bytes engine, data, staged, pif, shippedPif, batch;
+    Bytes engine, staged, pif, shippedPif, batch;
     ASSERT_TRUE(ReadFileBytes(BuildPath("scenario\\engine.bin"), &engine));
-    ASSERT_TRUE(ReadFileBytes(BuildPath("scenario\\data.bin"), &data));
     ASSERT_TRUE(ReadFileBytes(JoinPath(product_, "Patch.exe"), &staged));
     EXPECT_TRUE(engine == staged) << "Patch.exe is the engine, byte for byte";
-    ASSERT_TRUE(ReadFileBytes(JoinPath(product_, "Patch.rtp"), &staged));
-    EXPECT_TRUE(data == staged) << "Patch.rtp is the patch data, byte for byte";
+    EXPECT_TRUE(data_ == StagedData()) << "Patch.rtp is the patch data, byte for byte";
 
     char shortProduct[MAX_PATH], shortShell[MAX_PATH];
     ASSERT_TRUE(GetShortPathNameA(product_.c_str(), shortProduct, MAX_PATH));
@@ -304,6 +393,157 @@ TEST_P(PatchScenario, CompleteRunFromThreeDisks)
 
     // The registry: exactly the migrations, and nothing else.
     EXPECT_EQ("", RegistryDifferences(StoredByWindows95(before, ExpectedRegistry(before)), after));
+}
+
+TEST_P(PatchScenario, OtherBuildsDiskIsAskedForAgainUntilTheRightOneIsIn)
+{
+    // Disk 2 of the other build has the same name and size: only its bytes differ.
+    const Bytes wrong = PieceOf(otherMedia_, 2);
+    ASSERT_EQ(PieceOf(media_, 2).size(), wrong.size());
+    PopulateInstallation();
+    const RegSnapshot before = SnapshotWatchedAreas();
+    int prompts = 0;
+    RunResult run = RunFromDisks([&](int disk, const RecordedBox &) {
+        InsertDisk(disk, ++prompts == 1 ? wrong : PieceOf(media_, disk));
+        return IDOK;
+    });
+    const RegSnapshot after = SnapshotWatchedAreas();
+
+    ASSERT_FALSE(run.timedOut);
+    ASSERT_LE(3u, run.boxes.size());
+    EXPECT_TRUE(IsDiskPrompt(run.boxes[0], 2)) << run.boxes[0].text;
+    EXPECT_TRUE(IsNotThisDisk(run.boxes[1], 2)) << run.boxes[1].text;
+    EXPECT_EQ(0u, run.boxes[1].style & MB_ICONMASK);
+    EXPECT_TRUE(IsDiskPrompt(run.boxes[2], 3)) << run.boxes[2].text;
+    ExpectHandOffBoxes(run, 3);
+    EXPECT_TRUE(data_ == StagedData()) << "Patch.rtp is the patch data, byte for byte";
+    EXPECT_EQ("", RegistryDifferences(StoredByWindows95(before, ExpectedRegistry(before)), after));
+}
+
+TEST_P(PatchScenario, DamagedCopiesAreAskedForAgain)
+{
+    // Disk 2 copied one byte short, disk 3 (the last) with one byte flipped;
+    // each is answered by putting the good disk in.
+    Bytes shortPiece = PieceOf(media_, 2);
+    shortPiece.pop_back();
+    Bytes flipped = PieceOf(media_, 3);
+    flipped[flipped.size() / 2] ^= 0x01;
+    PopulateInstallation();
+    std::map<int, int> asked;
+    RunResult run = RunFromDisks([&](int disk, const RecordedBox &) {
+        Bytes piece = PieceOf(media_, disk);
+        if (++asked[disk] == 1)
+            piece = disk == 2 ? shortPiece : flipped;
+        InsertDisk(disk, piece);
+        return IDOK;
+    });
+
+    ASSERT_FALSE(run.timedOut);
+    ASSERT_LE(4u, run.boxes.size());
+    EXPECT_TRUE(IsDiskPrompt(run.boxes[0], 2)) << run.boxes[0].text;
+    EXPECT_TRUE(IsNotThisDisk(run.boxes[1], 2)) << run.boxes[1].text;
+    EXPECT_TRUE(IsDiskPrompt(run.boxes[2], 3)) << run.boxes[2].text;
+    EXPECT_TRUE(IsNotThisDisk(run.boxes[3], 3)) << run.boxes[3].text;
+    ExpectHandOffBoxes(run, 4);
+    EXPECT_TRUE(data_ == StagedData()) << "Patch.rtp is the patch data, byte for byte";
+}
+
+TEST_P(PatchScenario, CancelAtTheWrongDiskEndsTheRunWithoutAnyOfItsBytes)
+{
+    PopulateInstallation();
+    const RegSnapshot before = SnapshotWatchedAreas();
+    RunResult run = RunFromDisks([&](int disk, const RecordedBox &box) {
+        if (IsNotThisDisk(box, 3))
+            return IDCANCEL;
+        InsertDisk(disk, disk == 3 ? PieceOf(otherMedia_, 3) : PieceOf(media_, disk));
+        return IDOK;
+    });
+    const RegSnapshot after = SnapshotWatchedAreas();
+
+    ASSERT_FALSE(run.timedOut);
+    ASSERT_EQ(4u, run.boxes.size());
+    EXPECT_TRUE(IsDiskPrompt(run.boxes[0], 2));
+    EXPECT_TRUE(IsDiskPrompt(run.boxes[1], 3));
+    EXPECT_TRUE(IsNotThisDisk(run.boxes[2], 3)) << run.boxes[2].text;
+    ExpectStoppedAtTheJoin(run, before, after);
+    // Patch.rtp holds the data of disks 1 and 2, and nothing of either disk 3.
+    const size_t joined = PieceOf(media_, 1).size() - 4 + PieceOf(media_, 2).size();
+    EXPECT_TRUE(Bytes(data_.begin(), data_.begin() + joined) == StagedData());
+}
+
+TEST_P(PatchScenario, DamagedRecordIsRefusedBeforeAnyDiskIsAskedFor)
+{
+    const std::string version = patchIni_.substr(0, patchIni_.find("[PIECES]"));
+    const std::string record = patchIni_.substr(version.size());
+    ASSERT_EQ(0u, record.find("[PIECES]\r\nCount=3\r\n0=")) << patchIni_;
+    auto line = [&record](const std::string &key) {
+        size_t at = record.find("\r\n" + key + "=") + 2;
+        return record.substr(at, record.find("\r\n", at) + 2 - at);
+    };
+    auto without = [&record](const std::string &text) {
+        std::string changed = record;
+        return changed.erase(changed.find(text), text.size());
+    };
+    auto replaced = [&record](const std::string &from, const std::string &to) {
+        std::string changed = record;
+        return changed.replace(changed.find(from), from.size(), to);
+    };
+    const std::string crc2 = line("2").substr(line("2").find(',') + 1, 8);
+    const struct {
+        const char *what;
+        std::string record;
+    } cases[] = {
+        {"no count", without("Count=3\r\n")},
+        {"a count other than piece 0's", replaced("Count=3", "Count=2")},
+        {"a count out of range", replaced("Count=3", "Count=51")},
+        {"a missing entry", without(line("1"))},
+        {"a size that does not parse", replaced(line("1"), "1=14a5,00000000\r\n")},
+        {"a CRC that does not parse", replaced(crc2, crc2.substr(0, 7) + "g")},
+        {"a size out of range", replaced(line("2"), "2=4294967296," + crc2 + "\r\n")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        PopulateInstallation();
+        const RegSnapshot before = SnapshotWatchedAreas();
+        patchIni_ = version + c.record;
+        RunResult run = RunFromDisks();
+        const RegSnapshot after = SnapshotWatchedAreas();
+        ASSERT_FALSE(run.timedOut);
+        EXPECT_EQ(1u, run.boxes.size()) << "no disk is asked for";
+        ExpectStoppedAtTheJoin(run, before, after);
+        Bytes staged;
+        EXPECT_TRUE(!ReadFileBytes(JoinPath(product_, "Patch.rtp"), &staged) || staged.empty());
+    }
+}
+
+TEST_P(PatchScenario, MediaWithoutRecordJoinAsBefore)
+{
+    // patch.ini as media made before the record: [VERSION] alone.
+    patchIni_ = patchIni_.substr(0, patchIni_.find("[PIECES]"));
+    ASSERT_EQ(std::string::npos, patchIni_.find("PIECES"));
+    PopulateInstallation();
+    RunResult run = RunFromDisks();
+    ASSERT_FALSE(run.timedOut);
+    ASSERT_LE(2u, run.boxes.size());
+    EXPECT_TRUE(IsDiskPrompt(run.boxes[0], 2));
+    EXPECT_TRUE(IsDiskPrompt(run.boxes[1], 3));
+    ExpectHandOffBoxes(run, 2);
+    EXPECT_TRUE(data_ == StagedData()) << "Patch.rtp is the patch data, byte for byte";
+
+    // Nothing but the record tells the other build's disk 2 from the right
+    // one: without it, that disk is joined without a word, as it always was.
+    PopulateInstallation();
+    run = RunFromDisks([&](int disk, const RecordedBox &) {
+        InsertDisk(disk, disk == 2 ? PieceOf(otherMedia_, 2) : PieceOf(media_, disk));
+        return IDOK;
+    });
+    ASSERT_FALSE(run.timedOut);
+    ASSERT_LE(2u, run.boxes.size());
+    EXPECT_TRUE(IsDiskPrompt(run.boxes[0], 2));
+    EXPECT_TRUE(IsDiskPrompt(run.boxes[1], 3));
+    ExpectHandOffBoxes(run, 2);
+    EXPECT_EQ(data_.size(), StagedData().size());
+    EXPECT_FALSE(data_ == StagedData());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothReleases, PatchScenario, ::testing::Values("1.0", "95.0.a"),

@@ -20,7 +20,9 @@
 #include "migrate/password_scramble.h"
 #include "migrate/startup_entries.h"
 #include "runtime/runtime.h"
+#include "staging/crc32.h"
 #include "staging/piece_name.h"
+#include "staging/piece_record.h"
 #include "staging/split_plan.h"
 
 namespace {
@@ -142,6 +144,47 @@ void FuzzPieces()
     }
 }
 
+// The media's record: values of random text, and of random numbers written
+// as the media builder writes them, in buffers of exactly their size with or
+// without a NUL; and the CRC of random bytes, whole or in two parts.
+void FuzzPieceRecord()
+{
+    static const char kHexCase[][12] = {"%u,%08X", "%u,%08x"};
+    std::string text = Below(2) ? RandomText(40) : std::to_string(Below(80));
+    if (Below(2)) {
+        unsigned size = Below(3) ? Below(2000000) : Next() << 8;
+        unsigned crc = Next() << 8 ^ Next();
+        char formatted[40];
+        snprintf(formatted, sizeof(formatted), kHexCase[Below(2)], size, crc);
+        text = formatted;
+    }
+    std::vector<char> value(text.begin(), text.end());
+    if (Below(2))
+        value.push_back(0);
+    unsigned pieces = 0;
+    PieceEntry entry = {0, 0};
+    unsigned index = Below(4);
+    if (ParsePieceCount(value.data(), (unsigned)value.size(), &pieces))
+        CHECK(pieces >= 1 && pieces <= PIECE_RECORD_MAX_PIECES && text.size() >= 1 && text[0] >= '0' && text[0] <= '9');
+    if (ParsePieceEntry(value.data(), (unsigned)value.size(), index, &entry)) {
+        unsigned long long spelled = strtoull(text.c_str(), nullptr, 10);
+        CHECK(spelled == entry.size && strtoul(text.c_str() + text.find(',') + 1, nullptr, 16) == entry.crc);
+        CHECK(index != 0 || entry.size >= SPLIT_HEADER_BYTES);
+        CHECK(entry.size != 0 || entry.crc == 0);
+    }
+
+    std::vector<unsigned char> bytes(Below(300));
+    for (unsigned char &b : bytes)
+        b = (unsigned char)Next();
+    unsigned cut = Below((unsigned)bytes.size() + 1);
+    unsigned whole = ComputeCrc32(0, bytes.data(), (unsigned)bytes.size());
+    CHECK(ComputeCrc32(ComputeCrc32(0, bytes.data(), cut), bytes.data() + cut, (unsigned)bytes.size() - cut) == whole);
+    if (!bytes.empty()) {
+        bytes[Below((unsigned)bytes.size())] ^= (unsigned char)(1 + Below(255));
+        CHECK(ComputeCrc32(0, bytes.data(), (unsigned)bytes.size()) != whole);  // a CRC sees every change of one byte
+    }
+}
+
 void FuzzDialogText()
 {
     std::string bytes = RandomText(400);
@@ -221,6 +264,7 @@ int main(int argc, char **argv)
         FuzzRelease();
         FuzzHandoff();
         FuzzPieces();
+        FuzzPieceRecord();
         FuzzDialogText();
         FuzzMigrationText();
         FuzzRuntime();

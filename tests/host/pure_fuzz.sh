@@ -13,7 +13,8 @@ pure=(
     src/migrate/build_loader_command.cpp src/migrate/dialog_text_reader.cpp src/migrate/match_startup_entry.cpp
     src/migrate/pad_fixed_text.cpp src/migrate/parse_old_dialog_definition.cpp src/migrate/password_scramble.cpp
     src/runtime/memory_ops.cpp src/runtime/scan_long.cpp src/runtime/split_path.cpp src/runtime/string_ops.cpp
-    src/runtime/tokenize.cpp src/staging/piece_name.cpp src/staging/split_plan.cpp
+    src/runtime/tokenize.cpp src/staging/crc32.cpp src/staging/piece_name.cpp src/staging/piece_record.cpp
+    src/staging/split_plan.cpp
 )
 g++ -std=c++11 -O1 -g -Wall -Wextra -Werror -fsanitize=address,undefined -fno-sanitize-recover=all \
     -I"$root/src" -o "$out/pure_fuzz" "$root/tests/host/pure_fuzz.cpp" "${pure[@]/#/$root/}"

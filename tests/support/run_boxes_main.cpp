@@ -1,9 +1,12 @@
 // runboxes: starts a program, prints every message box it shows, answers it,
 // and reports how the program ended. Used by the demonstration and by the
 // patch-media builder, under Wine.
-//   runboxes [--timeout MS] [--cancel] [--disks FOLDER] PROGRAM WORKDIR [COMMAND TEXT...]
-// --disks FOLDER answers "Please insert disk N." by copying the files of
-// FOLDER\DISKN next to PROGRAM (inserting that disk), then pressing OK.
+//   runboxes [--timeout MS] [--cancel] [--disks FOLDER] [--other-first FOLDER] PROGRAM WORKDIR [COMMAND TEXT...]
+// --disks FOLDER answers "Please insert disk N." (and the wrong-disk prompt,
+// which ends with the same sentence) by copying the files of FOLDER\DISKN
+// next to PROGRAM (inserting that disk), then pressing OK. --other-first
+// FOLDER inserts the first disk asked for from FOLDER instead: a disk of
+// another build of the patch, which the program must refuse.
 #include <windows.h>
 
 #include <stdio.h>
@@ -16,6 +19,7 @@
 namespace {
 
 std::string g_disks;
+std::string g_otherDisks;
 std::string g_programDir;
 bool g_cancel = false;
 
@@ -31,12 +35,12 @@ const char *ButtonNames(UINT style)
     }
 }
 
-void InsertDisk(int disk)
+void InsertDisk(const std::string &disks, int disk, const char *which)
 {
-    std::string from = JoinPath(g_disks, "DISK" + std::to_string(disk));
+    std::string from = JoinPath(disks, "DISK" + std::to_string(disk));
     for (const std::string &name : ListDir(from)) {
         CopyFileA(JoinPath(from, name).c_str(), JoinPath(g_programDir, name).c_str(), FALSE);
-        printf("    (disk %d inserted: %s)\n", disk, name.c_str());
+        printf("    (%sdisk %d inserted: %s)\n", which, disk, name.c_str());
     }
 }
 
@@ -55,11 +59,16 @@ int Answer(const RecordedBox &box)
     }
     int disk = 0;
     int answer = IDOK;
-    if (sscanf(box.text.c_str(), "Please insert disk %d.", &disk) == 1) {
-        if (g_cancel)
+    size_t ask = box.text.find("Please insert disk ");
+    if (ask != std::string::npos && sscanf(box.text.c_str() + ask, "Please insert disk %d.", &disk) == 1) {
+        if (g_cancel) {
             answer = IDCANCEL;
-        else if (!g_disks.empty())
-            InsertDisk(disk);
+        } else if (!g_otherDisks.empty()) {
+            InsertDisk(g_otherDisks, disk, "the other build's ");
+            g_otherDisks.clear();
+        } else if (!g_disks.empty()) {
+            InsertDisk(g_disks, disk, "");
+        }
     }
     printf("    -> %s\n", answer == IDOK ? "OK" : "Cancel");
     fflush(stdout);
@@ -78,11 +87,14 @@ int main(int argc, char **argv)
             timeout = (DWORD)atol(argv[++i]);
         else if (option == "--disks" && i + 1 < argc)
             g_disks = argv[++i];
+        else if (option == "--other-first" && i + 1 < argc)
+            g_otherDisks = argv[++i];
         else if (option == "--cancel")
             g_cancel = true;
     }
     if (argc - i < 2) {
-        fprintf(stderr, "usage: runboxes [--timeout MS] [--cancel] [--disks FOLDER] PROGRAM WORKDIR [COMMAND TEXT...]\n");
+        fprintf(stderr, "usage: runboxes [--timeout MS] [--cancel] [--disks FOLDER] [--other-first FOLDER] PROGRAM WORKDIR "
+                        "[COMMAND TEXT...]\n");
         return 2;
     }
     std::string program = argv[i++];

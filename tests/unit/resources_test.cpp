@@ -65,6 +65,7 @@ const Text kStrings[] = {
     {2016, "Update Cancelled"},
     {2017, "Could not find source file"},
     {2018, "You already have the 95.0.b version of Kelvane Palomid on your system.  There is no need to patch it."},
+    {2019, "The disk in the drive is not disk %i of this patch, or it cannot be read.  Please insert disk %i."},
 };
 
 TEST_F(ResourcesTest, StringTableHoldsEveryTextExactly)

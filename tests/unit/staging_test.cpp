@@ -2,6 +2,9 @@
 // every message box recorded and answered.
 #include <gtest/gtest.h>
 
+#include <ctype.h>
+#include <stdio.h>
+
 #include <string>
 #include <vector>
 
@@ -223,6 +226,184 @@ TEST_F(Staging, PieceNamesFollowTheLastDotOfTheSourcePath)
     EXPECT_FALSE(FileExists(JoinPath(product_, "Patchrtp")));
     ASSERT_EQ(1u, boxes.boxes().size());
     EXPECT_TRUE(IsCantCopy(boxes.boxes()[0]));
+}
+
+// The CRC-32 of the media's record, one bit at a time as defined: reflected,
+// polynomial 0xEDB88320, initial value and final XOR 0xFFFFFFFF.
+unsigned BitwiseCrc32(const Bytes &bytes)
+{
+    unsigned reg = 0xFFFFFFFFu;
+    for (unsigned char b : bytes) {
+        reg ^= b;
+        for (int bit = 0; bit < 8; ++bit)
+            reg = (reg & 1) ? (reg >> 1) ^ 0xEDB88320u : reg >> 1;
+    }
+    return ~reg;
+}
+
+bool IsNotThisDisk(const RecordedBox &box, int disk)
+{
+    const std::string n = std::to_string(disk);
+    return box.caption == "ZARized" &&
+           box.text == "The disk in the drive is not disk " + n + " of this patch, or it cannot be read.  Please insert "
+                       "disk " + n + "." &&
+           box.style == (UINT)MB_OKCANCEL;
+}
+
+// The lines "i=size,CRC" of the media's record of these pieces.
+std::string EntriesOf(const std::vector<Bytes> &pieces)
+{
+    std::string entries;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        char crc[9];
+        snprintf(crc, sizeof(crc), "%08X", BitwiseCrc32(pieces[i]));
+        entries += std::to_string(i) + "=" + std::to_string(pieces[i].size()) + "," + crc + "\r\n";
+    }
+    return entries;
+}
+
+std::string RecordOf(const std::vector<Bytes> &pieces)
+{
+    return "[PIECES]\r\nCount=" + std::to_string(pieces.size()) + "\r\n" + EntriesOf(pieces);
+}
+
+// Three pieces with their record in patch.ini beside them, as the media
+// builder writes it.
+class RecordedJoin : public Staging {
+protected:
+    void SetUp() override
+    {
+        Staging::SetUp();
+        WriteThreePieces();
+        for (int i = 0; i < 3; ++i) {
+            Bytes piece;
+            ASSERT_TRUE(ReadFileBytes(PiecePath(i), &piece));
+            pieces_.push_back(piece);
+        }
+        WriteRecord(RecordOf(pieces_));
+    }
+
+    std::string PiecePath(int i) { return JoinPath(source_, "Patch." + std::to_string(i)); }
+
+    void WriteRecord(const std::string &record)
+    {
+        WriteFileText(JoinPath(source_, "patch.ini"), "[VERSION]\r\nVersion=1.0\r\n" + record);
+    }
+
+    std::vector<Bytes> pieces_;
+};
+
+TEST_F(RecordedJoin, WrongOrDamagedPieceIsAskedForAgainUntilTheRightOneIsIn)
+{
+    // Disk 3 of another build: the same size, other bytes. Then a copy of
+    // the right one with one byte flipped, then one a byte short.
+    Bytes flipped = pieces_[2];
+    flipped[250] ^= 0x10;
+    const Bytes tries[] = {PatternBytes(500, 99), flipped, Slice(pieces_[2], 0, 499), pieces_[2]};
+    WriteFileBytes(PiecePath(2), tries[0]);
+    int asked = 0;
+    MessageBoxRecorder boxes([&](const RecordedBox &box) {
+        if (IsNotThisDisk(box, 3))
+            WriteFileBytes(PiecePath(2), tries[++asked]);
+        return IDOK;
+    });
+    EXPECT_EQ(1, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str()));
+    EXPECT_EQ(data_, Output());
+    ASSERT_EQ(3u, boxes.boxes().size());
+    for (const RecordedBox &box : boxes.boxes())
+        EXPECT_TRUE(IsNotThisDisk(box, 3)) << box.text;
+}
+
+TEST_F(RecordedJoin, CancelAtTheWrongDiskFailsBeforeAnyOfItsBytes)
+{
+    // The wrong disk 2 is answered with Cancel: nothing of it is written.
+    WriteFileBytes(PiecePath(1), PatternBytes(1500, 42));
+    MessageBoxRecorder boxes([](const RecordedBox &box) { return box.caption == "ZARized" ? IDCANCEL : IDOK; });
+    EXPECT_EQ(0, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str()));
+    EXPECT_EQ(Slice(data_, 0, 1000), Output());
+    ASSERT_EQ(2u, boxes.boxes().size());
+    EXPECT_TRUE(IsNotThisDisk(boxes.boxes()[0], 2)) << boxes.boxes()[0].text;
+    EXPECT_TRUE(IsCantCopy(boxes.boxes()[1]));
+}
+
+TEST_F(RecordedJoin, MissingPieceIsAskedForAndCheckedOnceItIsThere)
+{
+    DeleteFileA(PiecePath(1).c_str());
+    std::vector<std::string> texts;
+    MessageBoxRecorder boxes([&](const RecordedBox &box) {
+        texts.push_back(box.text);
+        // First the disk of the other build, then the right one.
+        WriteFileBytes(PiecePath(1), texts.size() == 1 ? PatternBytes(1500, 42) : pieces_[1]);
+        return IDOK;
+    });
+    EXPECT_EQ(1, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str()));
+    EXPECT_EQ(data_, Output());
+    ASSERT_EQ(2u, boxes.boxes().size());
+    EXPECT_TRUE(IsDiskPrompt(boxes.boxes()[0], 2));
+    EXPECT_TRUE(IsNotThisDisk(boxes.boxes()[1], 2));
+}
+
+TEST_F(RecordedJoin, RecordInEitherCaseWithCountsZeroAndOneForOnePiece)
+{
+    // Lower-case hexadecimal and leading zeros read as well.
+    std::string entries = EntriesOf(pieces_);
+    for (char &c : entries)
+        c = (char)tolower((unsigned char)c);
+    WriteRecord("[pieces]\r\ncount=03\r\n" + entries);
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(1, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str()));
+    EXPECT_EQ(data_, Output());
+
+    // A single piece: the record's count and piece 0's may each be 0 or 1.
+    for (unsigned header : {0u, 1u})
+        for (const char *count : {"0", "1"}) {
+            Bytes first = FirstPiece(header, data_);
+            WriteFileBytes(PiecePath(0), first);
+            WriteRecord(std::string("[PIECES]\r\nCount=") + count + "\r\n" + EntriesOf({first}));
+            EXPECT_EQ(1, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str())) << header << count;
+            EXPECT_EQ(data_, Output()) << header << count;
+        }
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(RecordedJoin, DamagedRecordIsRefusedBeforeAnyByteIsJoined)
+{
+    const std::string entries = EntriesOf(pieces_);
+    char crc0[9];
+    snprintf(crc0, sizeof(crc0), "%08X", BitwiseCrc32(pieces_[0]));
+    const std::string size0 = std::to_string(pieces_[0].size());
+    const std::string rest = entries.substr(entries.find("1="));
+    struct Case {
+        const char *what;
+        std::string record;
+        bool outputCreated;  // only a count that piece 0 contradicts is found after the output is made
+    } cases[] = {
+        {"count other than piece 0's", "[PIECES]\r\nCount=2\r\n" + entries, true},
+        {"no count", "[PIECES]\r\n" + entries, false},
+        {"count not a number", "[PIECES]\r\nCount=three\r\n" + entries, false},
+        {"count above 50", "[PIECES]\r\nCount=51\r\n" + entries, false},
+        {"missing entry", "[PIECES]\r\nCount=3\r\n0=" + size0 + "," + crc0 + "\r\n" + rest.substr(rest.find("2=")), false},
+        {"size not a number", "[PIECES]\r\nCount=3\r\n0=x" + size0 + "," + crc0 + "\r\n" + rest, false},
+        {"size of 4 GB", "[PIECES]\r\nCount=3\r\n0=4294967295," + std::string(crc0) + "\r\n" + rest, false},
+        {"size past 32 bits", "[PIECES]\r\nCount=3\r\n0=4294968300," + std::string(crc0) + "\r\n" + rest, false},
+        {"first size below the count", "[PIECES]\r\nCount=3\r\n0=3," + std::string(crc0) + "\r\n" + rest, false},
+        {"CRC of 7 digits", "[PIECES]\r\nCount=3\r\n0=" + size0 + "," + std::string(crc0).substr(1) + "\r\n" + rest, false},
+        {"CRC not hexadecimal", "[PIECES]\r\nCount=3\r\n0=" + size0 + ",G" + std::string(crc0).substr(1) + "\r\n" + rest,
+         false},
+        {"no comma", "[PIECES]\r\nCount=3\r\n0=" + size0 + crc0 + "\r\n" + rest, false},
+    };
+    for (const Case &c : cases) {
+        WriteRecord(c.record);
+        DeleteFileA(JoinPath(product_, "Patch.rtp").c_str());
+        MessageBoxRecorder boxes;
+        EXPECT_EQ(0, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str())) << c.what;
+        if (c.outputCreated)
+            EXPECT_TRUE(Output().empty()) << c.what;
+        else
+            EXPECT_FALSE(FileExists(JoinPath(product_, "Patch.rtp"))) << c.what;
+        ASSERT_EQ(1u, boxes.boxes().size()) << c.what;
+        EXPECT_TRUE(IsCantCopy(boxes.boxes()[0])) << c.what;
+    }
 }
 
 // Splits source_\Patch.rtp with the given sizes and joins it back.

@@ -4,7 +4,7 @@
 #include "piece_name.h"
 #include "split_plan.h"
 #include "staging_io.h"
-#include "../driver/driver.h"
+#include "../common/common.h"
 #include "../../res/resource.h"
 
 // Running totals of a join. They are kept in 64 bits: 32-bit totals wrap
@@ -21,10 +21,10 @@ struct JoinState {
 // join never loops without asking.
 static int AskForDisk(DWORD diskNumber)
 {
-    char format[PATH_CHARS];
-    char text[1024];  // the formatter's own limit
+    char format[MESSAGE_STRING_CHARS];
+    char text[MESSAGE_TEXT_CHARS];
     int answer;
-    if (!LoadStringA(ModuleInstance, IDS_INSERT_DISK, format, PATH_CHARS))
+    if (!LoadMessageString(IDS_INSERT_DISK, format))
         return 0;
     wsprintfA(text, format, (int)diskNumber);
     answer = MessageBoxA(0, text, "ZARized", MB_OKCANCEL);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/classify_release.h"
 #include "driver/driver.h"
 #include "driver/release_text.h"
 #include "files.h"
@@ -124,7 +125,7 @@ protected:
         memset(installed, 0x5A, sizeof(installed));
         memcpy(installed, kUntouched, sizeof(kUntouched));
         Read read;
-        read.accepted = ReadInstalledVersion(expected.c_str(), installed);
+        read.accepted = IsInstalledReleaseAccepted(expected.c_str(), installed);
         for (size_t i = PATH_CHARS; i < sizeof(installed); ++i)
             EXPECT_EQ(0x5A, (unsigned char)installed[i]) << "wrote past the release buffer";
         read.installed = installed;

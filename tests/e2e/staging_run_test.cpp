@@ -10,24 +10,11 @@
 #include "installation.h"
 #include "program_runner.h"
 #include "registry.h"
+#include "expected_messages.h"
 
 namespace {
 
 const DWORD kFailed = 0xFFFFFFFF;
-const char kCantCopy[] =
-    "Can't copy a needed file.  Program terminating.  Please view 'READNOW.TXT' for instructions on how to "
-    "manually apply the maintenance release.";
-
-Bytes Slice(const Bytes &data, size_t from, size_t count)
-{
-    return Bytes(data.begin() + from, data.begin() + from + count);
-}
-
-bool IsDiskPrompt(const RecordedBox &box, int disk)
-{
-    return box.caption == "ZARized" && box.text == "Please insert disk " + std::to_string(disk) + "." &&
-           box.style == (UINT)MB_OKCANCEL;
-}
 
 std::string Describe(const RunResult &run)
 {

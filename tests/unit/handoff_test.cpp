@@ -13,18 +13,11 @@
 #include "handoff/handoff.h"
 #include "handoff/handoff_text.h"
 #include "installation.h"
+#include "launch_record.h"
 #include "message_boxes.h"
 #include "resource.h"
 
 namespace {
-
-// The short form, or "" when it cannot be had within 1023 characters.
-std::string ShortForm(const std::string &path)
-{
-    char buffer[1024] = "";
-    DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof(buffer));
-    return length > 0 && length < sizeof(buffer) ? std::string(buffer) : std::string();
-}
 
 std::string ReadText(const std::string &path)
 {

@@ -5,7 +5,7 @@
 #include "migrate/migrate.h"
 #include "migrate/startup_entries.h"
 #include "import_slots.h"
-#include "registry_readback.h"
+#include "registry_compare.h"
 
 typedef LONG(WINAPI *DeleteValueFn)(HKEY, LPCSTR);
 

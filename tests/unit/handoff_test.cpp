@@ -142,6 +142,7 @@ TEST_F(Handoff, ShellCommandUsesShortFormsAndTheLongFormsWhenFilesAreMissing)
 
 TEST_F(Handoff, ShellCommandCutsOverlongPathsToItsBuffers)
 {
+    // Guards docs/behaviour.md, "No short form of a cut path".
     struct {
         char program[PATH_CHARS];
         char programGuard[64];
@@ -240,6 +241,7 @@ TEST_F(PifFields, TheShippedPifKeepsEveryCutValueTerminatedInsideItsField)
 
 TEST(LaunchLine, QuotesDoNotCountAgainstTheLongestLine)
 {
+    // Guards docs/behaviour.md, "The quoted launch path".
     struct Case {
         const char *directory, *program, *arguments;
         int capacity, longest;
@@ -384,6 +386,7 @@ TEST_F(Launch, RefusalsAndFailedStartsShowMessage2006AndStartNothing)
 
 TEST_F(Launch, TheLongestLineStartsWithTheQuotesAroundItsPath)
 {
+    // Guards docs/behaviour.md, "The quoted launch path".
     // 248 + 9 + 2 = 259 characters, the longest line, with a blank in the
     // folder: its quotes make it 261, and it still starts.
     std::string deep = Sleeper(FolderOfLength(root_ + "\\with blank", 248), "SLEEP.EXE");

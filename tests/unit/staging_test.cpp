@@ -180,6 +180,7 @@ TEST_F(Staging, PieceZeroWithoutDataOrWholeCountFails)
 
 TEST_F(Staging, PieceOfFourGigabytesOrMoreFails)
 {
+    // Guards docs/behaviour.md, "4 GB and more".
     WriteThreePieces();
     WriteOverFourGigabytes(JoinPath(source_, "Patch.1"));
     MessageBoxRecorder boxes;
@@ -262,6 +263,7 @@ TEST_F(SplitJoin, EveryCoveringPlanJoinsBackToTheSameBytes)
 
 TEST_F(SplitJoin, BlocksHoldOnlyTheDataLeftNotTheWholeEntry)
 {
+    // Guards docs/behaviour.md, "Splitter blocks sized to the data".
     // Entries up to 2 GB for files of a few hundred bytes: each piece's block
     // is only as large as the data it receives (a 32-bit process cannot get a
     // 2 GB block at all), and a piece planned past the end gets none.

@@ -13,7 +13,7 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     add_test(NAME patch_pif_test
         COMMAND ${ZARIZED_PYTHON3} ${CMAKE_SOURCE_DIR}/tests/patch_pif_test.py ${ZARIZED_PATCH_PIF})
     # The end-to-end runs stage this file as the media's PATCH.PIF.
-    if(TARGET zarized_bench)
-        add_dependencies(zarized_bench patch_pif)
+    if(TARGET zarized_test_support)
+        add_dependencies(zarized_test_support patch_pif)
     endif()
 endif()

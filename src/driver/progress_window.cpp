@@ -3,7 +3,7 @@
 #include "../../res/resource.h"
 #include "../runtime/runtime.h"
 
-INT_PTR CALLBACK ProgressDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+static INT_PTR CALLBACK ProgressDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     (void)window;
     (void)message;

@@ -2,7 +2,10 @@
 #ifndef ZARIZED_SPLITTER_COMMAND_H
 #define ZARIZED_SPLITTER_COMMAND_H
 
-enum { SPLIT_SIZE_COUNT = 50 };
+#include "../staging/split_plan.h"
+
+// The sizes the command may give: one per entry of the splitter's table.
+enum { SPLIT_SIZE_COUNT = SPLIT_TABLE_ENTRIES };
 
 // Tokenises the text after "/b" in place, at commas (empty fields skipped):
 // the first token, cut to fileChars, is the file name; each further token,

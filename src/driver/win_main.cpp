@@ -1,12 +1,11 @@
 // WinMain: chooses the mode and runs every step of a patch run in its order.
 #include "driver.h"
+#include "splitter_command.h"
 #include "../../res/resource.h"
 #include "../handoff/handoff.h"
 #include "../migrate/migrate.h"
 #include "../runtime/runtime.h"
 #include "../staging/staging.h"
-
-HINSTANCE ModuleInstance;
 
 enum { EXIT_FAILED = -1, EXIT_LOW_SPACE = 0, EXIT_DONE = 1 };
 
@@ -39,18 +38,9 @@ static int RunSplitterMode(char *arguments)
     return EXIT_DONE;
 }
 
-// Forms dir + "\" + name; 0 when it does not fit (the run then stops rather
-// than touching a cut path).
-static int JoinPath(char *out, const char *dir, const char *name)
-{
-    out[0] = 0;
-    return RtAppendText(out, PATH_CHARS, dir) && RtAppendText(out, PATH_CHARS, "\\") &&
-           RtAppendText(out, PATH_CHARS, name);
-}
-
 static void ReadExpectedRelease(void)
 {
-    if (JoinPath(IniPath, SourceDir, "patch.ini"))
+    if (FormFilePath(IniPath, PATH_CHARS, SourceDir, "patch.ini"))
         GetPrivateProfileStringA("VERSION", "Version", "0", ExpectedRelease, PATH_CHARS, IniPath);
     else
         RtCopyText(ExpectedRelease, PATH_CHARS, "0");
@@ -60,14 +50,15 @@ static void RenameEngine(void)
 {
     char from[PATH_CHARS];
     char to[PATH_CHARS];
-    if (JoinPath(from, ProductDir, "Patch.dll") && JoinPath(to, ProductDir, "Patch.exe"))
+    if (FormFilePath(from, PATH_CHARS, ProductDir, "Patch.dll") &&
+        FormFilePath(to, PATH_CHARS, ProductDir, "Patch.exe"))
         MoveFileA(from, to);
 }
 
 static void DeleteOldControlLibrary(void)
 {
     char path[PATH_CHARS];
-    if (JoinPath(path, ProductDir, "ctl3d32.dll"))
+    if (FormFilePath(path, PATH_CHARS, ProductDir, "ctl3d32.dll"))
         DeleteFileA(path);
 }
 
@@ -98,7 +89,7 @@ static int HandOff(void)
         return EXIT_FAILED;
     if (!BuildShellCommand(WindowsDir, ProductDir, ShellProgram, ShellParameters))
         return EXIT_FAILED;
-    if (!JoinPath(PifPath, ProductDir, "Patch.pif") ||
+    if (!FormFilePath(PifPath, PATH_CHARS, ProductDir, "Patch.pif") ||
         !PatchPifFile(PifPath, ProductDir, ShellProgram, ShellParameters))
         return EXIT_FAILED;
     ShowStringMessage(IDS_RESTART_CAPTION, IDS_RESTART_TEXT, MB_OK);
@@ -113,7 +104,7 @@ static int RunNormalRun(void)
     ReadExpectedRelease();
     if (!CheckFreeSpace(GetFreeDiskBytes(ProductDir)))
         return EXIT_LOW_SPACE;
-    if (!ReadInstalledVersion(ExpectedRelease, InstalledRelease)) {
+    if (!IsInstalledReleaseAccepted(ExpectedRelease, InstalledRelease)) {
         ReportReleaseMismatch(ExpectedRelease, InstalledRelease);
         return EXIT_FAILED;
     }

@@ -2,10 +2,8 @@
 // Windows installation into the product's machine-wide key, both or neither.
 #include "migrate.h"
 
+#include "../common/common.h"
 #include "../runtime/runtime.h"
-
-static const char WindowsVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-static const char ProductKey[] = "SOFTWARE\\Quorvel\\Palomid";
 
 // The data length of both copies, whatever the length of the text.
 enum { OWNER_VALUE_BYTES = 1024 };

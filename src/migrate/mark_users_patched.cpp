@@ -2,11 +2,61 @@
 // patch is installed, machine-wide and, with user profiles, for the logon
 // user.
 #include "migrate.h"
-
 #include "profile_user.h"
+#include "../common/common.h"
 #include "../runtime/runtime.h"
 
-static const char UsersKey[] = "Software\\Quorvel\\Palomid\\Kelvane Taskbar\\Users";
+// QueryProfileUser: whether user profiles are in force for the current user,
+// and the logon user's name.
+
+static int ProfilesEnabled(HKEY logonKey)
+{
+    DWORD enabled = 0;
+    DWORD type = 0;
+    DWORD size = sizeof(enabled);
+    if (RegQueryValueExA(logonKey, "UserProfiles", 0, &type, (BYTE *)&enabled, &size) != ERROR_SUCCESS)
+        return 0;
+    return type == REG_DWORD && enabled != 0;
+}
+
+static int HasDesktopProfile(void)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, DesktopProfileKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return 0;
+    RegCloseKey(key);
+    return 1;
+}
+
+static void ReadUserName(HKEY logonKey, char *userName)
+{
+    // One byte beyond what is offered, so that a name filling all of it
+    // still ends inside the buffer.
+    char name[USER_NAME_BYTES + 1];
+    DWORD type = 0;
+    DWORD size = USER_NAME_BYTES;
+    RtMemSet(name, 0, sizeof(name));
+    if (RegQueryValueExA(logonKey, "UserName", 0, &type, (BYTE *)name, &size) != ERROR_SUCCESS || type != REG_SZ)
+        return;
+    if (size >= 1 && size < USER_NAME_BYTES)
+        name[size] = 0;
+    RtCopyText(userName, USER_NAME_BYTES, name);
+}
+
+int QueryProfileUser(char *userName)
+{
+    HKEY logonKey;
+    int inForce = 0;
+    userName[0] = 0;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, NetworkLogonKey, 0, KEY_READ, &logonKey) != ERROR_SUCCESS)
+        return 0;
+    if (ProfilesEnabled(logonKey) && HasDesktopProfile()) {
+        inForce = 1;
+        ReadUserName(logonKey, userName);
+    }
+    RegCloseKey(logonKey);
+    return inForce;
+}
 
 enum { USER_KEY_CHARS = 259 };
 
@@ -30,14 +80,14 @@ void MarkUsersPatched(void)
 {
     char userName[USER_NAME_BYTES];
     char userKey[USER_KEY_CHARS + 1];
-    if (!SetPatchFlag(UsersKey))
+    if (!SetPatchFlag(TaskbarUsersKey))
         return;
     if (!QueryProfileUser(userName))
         return;
     // A user key whose path would not fit is skipped rather than cut: a cut
     // name would flag some other user's key.
-    if (RtStrLen(UsersKey) + 1 + RtStrLen(userName) > USER_KEY_CHARS)
+    if (RtStrLen(TaskbarUsersKey) + 1 + RtStrLen(userName) > USER_KEY_CHARS)
         return;
-    wsprintfA(userKey, "%s\\%s", UsersKey, userName);
+    wsprintfA(userKey, "%s\\%s", TaskbarUsersKey, userName);
     SetPatchFlag(userKey);
 }

@@ -2,15 +2,11 @@
 // user to the machine: the index definitions, then the base directory, and
 // then removes the user's indexing key with everything below it.
 #include "migrate.h"
-#include "delete_key_tree.h"
-#include "fixed_text_value.h"
+#include "migration_registry.h"
+#include "../common/common.h"
 #include "../runtime/runtime.h"
 
-static const char kUserDefinitions[] = "Software\\Quorvel\\Palomid\\Indexing\\Index Definitions";
-static const char kMachineDefinitions[] = "SOFTWARE\\Quorvel\\Palomid\\Indexing\\Index Definitions";
-static const char kUserIndexing[] = "Software\\Quorvel\\Palomid\\Indexing";
-static const char kMachineIndexing[] = "SOFTWARE\\Quorvel\\Palomid\\Indexing";
-static const char kUserProduct[] = "Software\\Quorvel\\Palomid";
+// The user's and the machine's keys have the same paths.
 static const char kBaseDirectory[] = "Base Directory";
 
 // Copies the values that lie directly in one definition, each as a REG_SZ of
@@ -39,9 +35,9 @@ static void CopyIndexDefinitions(void)
     DWORD nameSize;
     DWORD index;
     LONG result;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kUserDefinitions, 0, KEY_ALL_ACCESS, &userDefinitions) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, IndexDefinitionsKey, 0, KEY_ALL_ACCESS, &userDefinitions) != ERROR_SUCCESS)
         return;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMachineDefinitions, 0, (char *)"Software", REG_OPTION_NON_VOLATILE,
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, IndexDefinitionsKey, 0, (char *)"Software", REG_OPTION_NON_VOLATILE,
                         KEY_ALL_ACCESS, 0, &machineDefinitions, &disposition) == ERROR_SUCCESS) {
         for (index = 0;; ++index) {
             nameSize = sizeof(name);
@@ -78,9 +74,9 @@ static void MoveBaseDirectory(void)
     unsigned char data[FIXED_TEXT_BYTES + 1];
     DWORD dataSize;
     DWORD type;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kUserIndexing, 0, KEY_ALL_ACCESS, &userIndexing) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, IndexingKey, 0, KEY_ALL_ACCESS, &userIndexing) != ERROR_SUCCESS)
         return;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMachineIndexing, 0, KEY_ALL_ACCESS, &machineIndexing) == ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, IndexingKey, 0, KEY_ALL_ACCESS, &machineIndexing) == ERROR_SUCCESS) {
         RtMemSet(data, 0, sizeof(data));
         dataSize = FIXED_TEXT_BYTES;
         if (RegQueryValueExA(userIndexing, kBaseDirectory, 0, &type, data, &dataSize) == ERROR_SUCCESS)
@@ -89,7 +85,7 @@ static void MoveBaseDirectory(void)
     }
     RegDeleteValueA(userIndexing, kBaseDirectory);
     RegCloseKey(userIndexing);
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kUserProduct, 0, KEY_ALL_ACCESS, &userProduct) == ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, ProductKey, 0, KEY_ALL_ACCESS, &userProduct) == ERROR_SUCCESS) {
         DeleteKeyTree(userProduct, "Indexing");
         RegCloseKey(userProduct);
     }

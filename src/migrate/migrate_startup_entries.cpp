@@ -2,20 +2,16 @@
 // Windows Run key into the product's own Run keys and leaves the product's
 // loader there in their place.
 #include "migrate.h"
-#include "fixed_text_value.h"
+#include "migration_registry.h"
 #include "startup_entries.h"
+#include "../common/common.h"
 #include "../runtime/runtime.h"
 
-static const char kWindowsRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-static const char kUserProductRun[] = "Software\\Quorvel\\Palomid\\Run";
-static const char kMachineProductRun[] = "SOFTWARE\\Quorvel\\Palomid\\Run";
-static const char kInstalledApps[] = "SOFTWARE\\Quorvel\\InstalledApps";
 static const char kLoaderEntry[] = "Kelvane Palomid Loader";
 
-// The entries removed from the Windows Run key, in the order they go.
-static const char *const kDeletedEntries[] = {
-    "Kelvane FileSteward", "Kelvane TaskBar",  "Kelvane Undo Monitor", "Kelvane Start Menu",
-    "Kelvane FolderCues",  "Kelvane Indexing", "Kelvane Undo Purge",   kLoaderEntry};
+// The components whose entries leave the Windows Run key, in the order they
+// go; the loader's entry goes last.
+static const int kDeletionOrder[COMPONENT_ENTRY_COUNT] = {1, 2, 7, 3, 4, 5, 6};
 
 // Copies every entry whose name occurs inside a component name to the
 // component's product Run key, as a REG_SZ of the full buffer length. Nothing
@@ -47,20 +43,12 @@ static unsigned int CopyComponentEntries(HKEY windowsRun, HKEY userRun, HKEY mac
 // A command line that would not fit its buffer is not written at all.
 static void WriteLoaderEntry(HKEY windowsRun)
 {
-    HKEY installedApps;
-    char productDir[FIXED_TEXT_BYTES + 1];  // room for a terminator after a full read
+    char productDir[FIXED_TEXT_BYTES + 1];
     char command[FIXED_TEXT_BYTES];
-    DWORD size;
-    DWORD type;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstalledApps, 0, KEY_ALL_ACCESS, &installedApps) != ERROR_SUCCESS)
-        return;
-    size = FIXED_TEXT_BYTES;
-    if (RegQueryValueExA(installedApps, "Kelvane Palomid", 0, &type, (BYTE *)productDir, &size) == ERROR_SUCCESS) {
-        productDir[size <= (DWORD)FIXED_TEXT_BYTES ? size : (DWORD)FIXED_TEXT_BYTES] = 0;
-        if (BuildLoaderCommand(command, sizeof(command), productDir))
-            RegSetValueExA(windowsRun, kLoaderEntry, 0, REG_SZ, (const BYTE *)command, sizeof(command));
-    }
-    RegCloseKey(installedApps);
+    DWORD type = 0;
+    if (ReadRegisteredFolder(productDir, FIXED_TEXT_BYTES, &type) &&
+        BuildLoaderCommand(command, sizeof(command), productDir))
+        RegSetValueExA(windowsRun, kLoaderEntry, 0, REG_SZ, (const BYTE *)command, sizeof(command));
 }
 
 void MigrateStartupEntries(void)
@@ -69,14 +57,14 @@ void MigrateStartupEntries(void)
     HKEY userRun;
     HKEY machineRun;
     DWORD disposition;
-    unsigned int entry;
+    int entry;
     unsigned int copied = 0;
     int component;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWindowsRun, 0, KEY_ALL_ACCESS, &windowsRun) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, WindowsRunKey, 0, KEY_ALL_ACCESS, &windowsRun) != ERROR_SUCCESS)
         return;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kUserProductRun, 0, (char *)"Software", REG_OPTION_NON_VOLATILE,
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, ProductRunKey, 0, (char *)"Software", REG_OPTION_NON_VOLATILE,
                         KEY_ALL_ACCESS, 0, &userRun, &disposition) == ERROR_SUCCESS) {
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMachineProductRun, 0, (char *)"SOFTWARE", REG_OPTION_NON_VOLATILE,
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, ProductRunKey, 0, (char *)"SOFTWARE", REG_OPTION_NON_VOLATILE,
                             KEY_ALL_ACCESS, 0, &machineRun, &disposition) == ERROR_SUCCESS) {
             copied = CopyComponentEntries(windowsRun, userRun, machineRun);
             RegCloseKey(machineRun);
@@ -88,11 +76,12 @@ void MigrateStartupEntries(void)
     // in letter case only (the registry finds it under the component's name,
     // the match does not), a command line too long to copy, or a product Run
     // key that could not be created.
-    for (entry = 0; entry < sizeof(kDeletedEntries) / sizeof(kDeletedEntries[0]); ++entry) {
-        component = MatchStartupEntry(kDeletedEntries[entry]);
-        if (component == 0 || (copied & (1u << (component - 1))))
-            RegDeleteValueA(windowsRun, kDeletedEntries[entry]);
+    for (entry = 0; entry < COMPONENT_ENTRY_COUNT; ++entry) {
+        component = kDeletionOrder[entry];
+        if (copied & (1u << (component - 1)))
+            RegDeleteValueA(windowsRun, kComponentEntryNames[component - 1]);
     }
+    RegDeleteValueA(windowsRun, kLoaderEntry);
     WriteLoaderEntry(windowsRun);
     RegCloseKey(windowsRun);
 }

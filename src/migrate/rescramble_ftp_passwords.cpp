@@ -4,9 +4,8 @@
 
 #include "ftp_passwords.h"
 #include "password_scramble.h"
+#include "../common/common.h"
 #include "../runtime/runtime.h"
-
-static const char FtpSitesKey[] = "Software\\Quorvel\\Palomid\\ZELFSV4\\FTP";
 
 enum { SITE_NAME_BYTES = 260 };
 

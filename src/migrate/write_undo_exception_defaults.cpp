@@ -1,5 +1,6 @@
 // WriteUndoExceptionDefaults: the undo merge flag and default exception patterns of release 95.0.b.
 #include "migrate.h"
+#include "../common/common.h"
 #include "../runtime/runtime.h"
 
 enum { PATTERN_BYTES = 100, PATTERN_COUNT = 7 };
@@ -28,11 +29,11 @@ void WriteUndoExceptionDefaults(void)
     char name[12];
     int i;
     // The Exception key is written even when the Undo key cannot be.
-    if (CreateUndoKey("SOFTWARE\\Quorvel\\Palomid\\ZELFSV4\\Undo", &key)) {
+    if (CreateUndoKey(UndoKey, &key)) {
         SetDwordValue(key, "Default Merged", 1);
         RegCloseKey(key);
     }
-    if (!CreateUndoKey("SOFTWARE\\Quorvel\\Palomid\\ZELFSV4\\Undo\\Exception", &key))
+    if (!CreateUndoKey(UndoExceptionKey, &key))
         return;
     // "Count" goes in before the patterns it counts.
     SetDwordValue(key, "Count", PATTERN_COUNT);

@@ -2,7 +2,7 @@
 #include "staging.h"
 #include "piece_name.h"
 #include "staging_io.h"
-#include "../driver/driver.h"
+#include "../common/common.h"
 #include "../../res/resource.h"
 
 // One read of the whole source into one block, one write of what was read.

@@ -9,7 +9,7 @@
 #include "piece_record.h"
 #include "split_plan.h"
 #include "staging_io.h"
-#include "../driver/driver.h"
+#include "../common/common.h"
 #include "../runtime/runtime.h"
 #include "../../res/resource.h"
 
@@ -47,10 +47,10 @@ enum { RECORD_VALUE_CHARS = 64 };
 // never loops without asking.
 static int AskForDisk(UINT textId, DWORD diskNumber)
 {
-    char format[PATH_CHARS];
-    char text[1024];  // the formatter's own limit
+    char format[MESSAGE_STRING_CHARS];
+    char text[MESSAGE_TEXT_CHARS];
     int answer;
-    if (!LoadStringA(ModuleInstance, textId, format, PATH_CHARS))
+    if (!LoadMessageString(textId, format))
         return 0;
     wsprintfA(text, format, (int)diskNumber, (int)diskNumber);
     answer = MessageBoxA(0, text, "ZARized", MB_OKCANCEL);

@@ -1,16 +1,6 @@
-// The names of staged files and of spanned-file pieces.
+// The names of spanned-file pieces.
 #include "piece_name.h"
 #include "../runtime/runtime.h"
-
-int FormFilePath(char *out, int capacity, const char *dir, const char *name)
-{
-    size_t size = (size_t)capacity;
-    out[0] = 0;
-    if (RtCopyText(out, size, dir) && RtAppendText(out, size, "\\") && RtAppendText(out, size, name))
-        return 1;
-    out[0] = 0;
-    return 0;
-}
 
 int FormPieceName(char *out, int capacity, const char *path, int index)
 {

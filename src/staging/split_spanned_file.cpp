@@ -4,7 +4,7 @@
 #include "piece_name.h"
 #include "split_plan.h"
 #include "staging_io.h"
-#include "../driver/driver.h"
+#include "../common/common.h"
 #include "../../res/resource.h"
 
 struct SplitInput {
@@ -17,12 +17,14 @@ struct SplitInput {
 // text may name a piece file ("%s").
 static void ShowSplitMessage(UINT textId, const char *pieceName)
 {
-    char format[PATH_CHARS];
-    char text[1024];
-    if (!LoadStringA(ModuleInstance, textId, format, PATH_CHARS))
+    char format[MESSAGE_STRING_CHARS];
+    char caption[MESSAGE_STRING_CHARS];
+    char text[MESSAGE_TEXT_CHARS];
+    if (!LoadMessageString(textId, format))
         return;
     wsprintfA(text, format, pieceName);
-    MessageBoxA(0, text, "Error", MB_OK);
+    LoadMessageString(IDS_ERROR, caption);
+    MessageBoxA(0, text, caption, MB_OK);
 }
 
 static UINT RefusalText(SplitPlanOutcome outcome)

@@ -10,13 +10,11 @@
 #include "installation.h"
 #include "program_runner.h"
 #include "registry_compare.h"
+#include "expected_messages.h"
 
 namespace {
 
 const DWORD kFailed = 0xFFFFFFFF;
-const char kCantCopy[] =
-    "Can't copy a needed file.  Program terminating.  Please view 'READNOW.TXT' for instructions on how to "
-    "manually apply the maintenance release.";
 const unsigned kMiB = 1024 * 1024;
 
 bool DriveMounted(const char *root)

@@ -58,6 +58,7 @@ TEST_F(DriverRun, AnyOtherCommandTextRunsThePatch)
 
 TEST_F(DriverRun, ProductNotRegisteredInEveryWay)
 {
+    // Guards docs/behaviour.md, "Refusals instead of cuts".
     MakeFullMedia(media_);
     const std::string key = "Software\\Quorvel\\InstalledApps";
     struct Case {

@@ -177,7 +177,12 @@ TEST_F(HandoffEdgeRun, CommandTextOverTwoHundredFiftyFiveCharactersIsStillANorma
         Bytes joined;
         EXPECT_TRUE(ReadFileBytes(JoinPath(product_, "Patch.rtp"), &joined) && joined == data_);
     }
-    EXPECT_NE(std::string::npos, launcher.StartedCommandLine().find(JoinPath(product_, "Patch.pif")));
+    // Patch.pif is started without a wait: every launch is awaited here, so
+    // none is recorded late into the next test's log.
+    std::vector<LaunchRecord> launches = launcher.Records(3, 30000);
+    ASSERT_EQ(3u, launches.size()) << "each run starts Patch.pif";
+    for (const LaunchRecord &launch : launches)
+        EXPECT_NE(std::string::npos, launch.commandLine.find(JoinPath(product_, "Patch.pif"))) << launch.commandLine;
 }
 
 TEST_F(HandoffEdgeRun, PifFieldsThatCannotBeWrittenEndTheRunWithNothingStarted)

@@ -143,6 +143,7 @@ TEST_F(HostileRegistryRun, IndexingValuesOfEveryShape)
 
 TEST_F(HostileRegistryRun, BaseDirectoryThatFillsItsBufferWithoutANul)
 {
+    // Guards docs/behaviour.md, "Terminated REG_SZ buffers for Windows 95".
     // Windows 95 stores a REG_SZ up to the NUL after its text, whatever length
     // it is given: the copy must end in the program's own buffer, not run on
     // into whatever follows it.
@@ -199,6 +200,7 @@ TEST_F(HostileRegistryRun, StartupEntriesOfEveryShape)
 
 TEST_F(HostileRegistryRun, StartupEntryNamedInAnotherLetterCaseStays)
 {
+    // Guards docs/behaviour.md, "Spared start-up entries".
     // Not copied (the name match is case-sensitive), so not deleted either,
     // though the registry would find it under the component's name.
     SetRegString(HKEY_LOCAL_MACHINE, kRunKey, "KELVANE TASKBAR", "C:\\Kelvane\\taskbar.exe");

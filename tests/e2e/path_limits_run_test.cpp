@@ -16,7 +16,8 @@ namespace {
 const DWORD kFailed = 0xFFFFFFFF;
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-// A folder below base whose path has exactly `length` characters.
+// A folder below base whose path has exactly `length` characters, of names
+// of up to 60 characters, most of them too long for 8.3 short names.
 std::string FolderOfLength(const std::string &base, size_t length)
 {
     std::string path = base;

@@ -10,6 +10,7 @@
 #include "installation.h"
 #include "program_runner.h"
 #include "registry.h"
+#include "expected_messages.h"
 
 namespace {
 
@@ -17,16 +18,6 @@ const DWORD kFailed = 0xFFFFFFFF;
 const char kUndoKey[] = "SOFTWARE\\Quorvel\\Palomid\\ZELFSV4\\Undo";
 const char kExceptionKey[] = "SOFTWARE\\Quorvel\\Palomid\\ZELFSV4\\Undo\\Exception";
 const char kCancelled[] = "Update Cancelled";
-const char kAlreadyPatched[] =
-    "You already have the 95.0.b version of Kelvane Palomid on your system.  There is no need to patch it.";
-
-std::string WrongPatchText(const std::string &expected, const std::string &installed, const std::string &patch)
-{
-    return "This patch is intended for the " + expected + " release of Kelvane Palomid.\n\nYou currently have " +
-           installed + " installed on your machine.\n\n To upgrade to 95.0.b you will need to install the " + patch +
-           " version of the patch.\n\nPlease refer to the 'READNOW.TXT' for information on how to get the correct "
-           "patch for\nyour version of Kelvane Palomid.";
-}
 
 class ReleaseCheckRun : public ::testing::Test {
 protected:

@@ -10,24 +10,11 @@
 #include "installation.h"
 #include "program_runner.h"
 #include "registry.h"
+#include "expected_messages.h"
 
 namespace {
 
 const DWORD kFailed = 0xFFFFFFFF;
-const char kCantCopy[] =
-    "Can't copy a needed file.  Program terminating.  Please view 'READNOW.TXT' for instructions on how to "
-    "manually apply the maintenance release.";
-
-Bytes Slice(const Bytes &data, size_t from, size_t count)
-{
-    return Bytes(data.begin() + from, data.begin() + from + count);
-}
-
-bool IsDiskPrompt(const RecordedBox &box, int disk)
-{
-    return box.caption == "ZARized" && box.text == "Please insert disk " + std::to_string(disk) + "." &&
-           box.style == (UINT)MB_OKCANCEL;
-}
 
 std::string Describe(const RunResult &run)
 {
@@ -101,6 +88,7 @@ TEST_F(SplitterRun, WorkedResultsByteForByte)
 
 TEST_F(SplitterRun, SizesFarBeyondTheDataStillSplitIt)
 {
+    // Guards docs/behaviour.md, "Splitter blocks sized to the data".
     // A size up to 2 GB for a small file: each piece takes only the data
     // there is, so even a 32-bit process, which cannot hold 2 GB, writes
     // every piece; a piece planned past the end is created empty.
@@ -137,6 +125,7 @@ TEST_F(SplitterRun, SizesFarBeyondTheDataStillSplitIt)
 
 TEST_F(SplitterRun, UnsafeTablesAreRefusedBeforeAnyPiece)
 {
+    // Guards docs/behaviour.md, "Refusals instead of cuts".
     struct Case {
         size_t fileSize;
         const char *command;
@@ -163,6 +152,7 @@ TEST_F(SplitterRun, UnsafeTablesAreRefusedBeforeAnyPiece)
 
 TEST_F(SplitterRun, InputOfFourGigabytesOrMoreIsRefused)
 {
+    // Guards docs/behaviour.md, "4 GB and more".
     // Sparse: 4 GB and 16 bytes, which a 32-bit size would take for 16.
     HANDLE file = CreateFileA(JoinPath(dir_, "PATCH.RTP").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -204,6 +194,7 @@ TEST_F(SplitterRun, PathsAreCutAtTheirLastDot)
 
 TEST_F(SplitterRun, CommandTextEdgeCases)
 {
+    // Guards docs/behaviour.md, "Refusals instead of cuts".
     struct Case {
         size_t fileSize;
         std::string command;

@@ -132,6 +132,11 @@ Bytes PatternBytes(size_t size, unsigned seed)
     return data;
 }
 
+Bytes Slice(const Bytes &data, size_t from, size_t count)
+{
+    return Bytes(data.begin() + from, data.begin() + from + count);
+}
+
 std::string CurrentDir()
 {
     char dir[MAX_PATH] = "";

@@ -18,6 +18,8 @@ bool ReadFileBytes(const std::string &path, Bytes *data);
 bool FileExists(const std::string &path);
 // Deterministic test data: byte i is a mix of i and the seed.
 Bytes PatternBytes(size_t size, unsigned seed = 1);
+// count bytes of data from `from` on.
+Bytes Slice(const Bytes &data, size_t from, size_t count);
 std::string JoinPath(const std::string &dir, const std::string &name);
 std::vector<std::string> ListDir(const std::string &dir);  // sorted names, without "." and ".."
 // Every file directly in a folder, by name, with its bytes.

@@ -95,6 +95,67 @@ RegValue Dword(DWORD n)
     return Value(REG_DWORD, {(unsigned char)n, (unsigned char)(n >> 8), (unsigned char)(n >> 16), (unsigned char)(n >> 24)});
 }
 
+RegValue Sz(const std::string &text, DWORD type)
+{
+    std::vector<unsigned char> data(text.c_str(), text.c_str() + text.size() + 1);
+    return Value(type, data);
+}
+
+RegValue Fixed(const std::string &bytes)
+{
+    std::vector<unsigned char> data(bytes.begin(), bytes.end());
+    data.resize(260, 0);
+    return Value(REG_SZ, data);
+}
+
+Values ValuesOf(HKEY root, const std::string &path)
+{
+    Values values;
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return values;
+    std::vector<char> name(32768);
+    std::vector<unsigned char> data(65536);
+    RegValue value;
+    for (DWORD i = 0, nameSize = 32768, dataSize = 65536;
+         RegEnumValueA(key, i, name.data(), &nameSize, nullptr, &value.type, data.data(), &dataSize) == ERROR_SUCCESS;
+         ++i, nameSize = 32768, dataSize = 65536) {
+        value.exists = true;
+        value.data.assign(data.begin(), data.begin() + dataSize);
+        values[std::string(name.data(), nameSize)] = value;
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+void SetValues(HKEY root, const std::string &path, const Values &values)
+{
+    for (const auto &v : values)
+        SetRegBinary(root, path, v.first, v.second.data, v.second.type);
+}
+
+std::string Describe(const Values &values)
+{
+    std::string text;
+    for (const auto &v : values)
+        text += "[" + v.first + "] type " + std::to_string(v.second.type) + ", " +
+                std::to_string(v.second.data.size()) + " bytes: " + v.second.Text() + "\n";
+    return text;
+}
+
+std::string ClassOf(HKEY root, const std::string &path)
+{
+    HKEY key;
+    char name[256] = "";
+    DWORD size = sizeof(name);
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "(no key)";
+    if (RegQueryInfoKeyA(key, name, &size, 0, 0, 0, 0, 0, 0, 0, 0, 0) != ERROR_SUCCESS)
+        size = 0;
+    RegCloseKey(key);
+    return std::string(name, size);
+}
+
 RegValue Key()
 {
     RegValue v;

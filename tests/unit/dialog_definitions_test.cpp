@@ -146,6 +146,7 @@ TEST(OldDefinition, ShortEntriesLeaveNothingFromTheEntryBefore)
 
 TEST(OldDefinition, AFlagFieldAsLongAsTheWholeEntryKeepsEveryDigit)
 {
+    // Guards docs/behaviour.md, "Whole numbers".
     // 256 characters, no comma: the flag field is the whole entry, and its
     // last digit counts like the others (100: flags 3, long-file-name 6).
     const std::string packed = std::string(253, '0') + "100";

@@ -14,6 +14,7 @@
 #include "migrate/dialog_import.h"
 #include "import_slots.h"
 #include "registry.h"
+#include "registry_compare.h"
 
 namespace {
 
@@ -197,16 +198,6 @@ RegValue Sz(const std::string &text, bool withNul)
     v.data.assign(text.begin(), text.end());
     if (withNul)
         v.data.push_back(0);
-    return v;
-}
-
-RegValue Dword(DWORD number)
-{
-    RegValue v;
-    v.exists = true;
-    v.type = REG_DWORD;
-    v.data.resize(4);
-    memcpy(v.data.data(), &number, 4);
     return v;
 }
 

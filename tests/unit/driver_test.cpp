@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "driver/driver.h"
+#include "driver/splitter_command.h"
 #include "driver/free_bytes.h"
 #include "files.h"
 #include "message_boxes.h"

@@ -8,6 +8,7 @@
 #include "migrate/migrate.h"
 #include "import_slots.h"
 #include "registry.h"
+#include "registry_compare.h"
 
 typedef LONG(WINAPI *EnumKeyFn)(HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPSTR, LPDWORD, PFILETIME);
 
@@ -20,25 +21,6 @@ const char kSites[] = "Software\\Quorvel\\Palomid\\ZELFSV4\\FTP";
 std::string Site(const std::string &name)
 {
     return std::string(kSites) + "\\" + name;
-}
-
-// The stored form, byte by byte: XORed with the decimal length and the fixed key.
-Bytes Stored(const std::string &password)
-{
-    const std::string lengthKey = std::to_string(password.size());
-    Bytes bytes(password.size());
-    for (size_t i = 0; i < password.size(); ++i)
-        bytes[i] = (unsigned char)(password[i] ^ lengthKey[i % lengthKey.size()] ^ "Ode Parvilk"[i % 11]);
-    return bytes;
-}
-
-RegValue Binary(const Bytes &data)
-{
-    RegValue value;
-    value.exists = true;
-    value.type = REG_BINARY;
-    value.data = data;
-    return value;
 }
 
 RegValue PasswordOf(const std::string &site)
@@ -59,28 +41,28 @@ TEST(FtpPasswords, EveryFormEndsAsScrambledBinaryAndASecondRunChangesNothing)
     SetRegString(HKEY_CURRENT_USER, Site("plain empty"), "Password", "");
     SetRegDword(HKEY_CURRENT_USER, Site("number"), "Password", 7);
     SetRegString(HKEY_CURRENT_USER, Site("expandable"), "Password", "secret", REG_EXPAND_SZ);
-    SetRegBinary(HKEY_CURRENT_USER, Site("scrambled"), "Password", Stored("hunter2"));
-    SetRegBinary(HKEY_CURRENT_USER, Site("scrambled zero"), "Password", Stored(zeroed));
-    SetRegBinary(HKEY_CURRENT_USER, Site("scrambled long"), "Password", Stored(fifty));
+    SetRegBinary(HKEY_CURRENT_USER, Site("scrambled"), "Password", Scrambled("hunter2"));
+    SetRegBinary(HKEY_CURRENT_USER, Site("scrambled zero"), "Password", Scrambled(zeroed));
+    SetRegBinary(HKEY_CURRENT_USER, Site("scrambled long"), "Password", Scrambled(fifty));
     SetRegString(HKEY_CURRENT_USER, Site("no password"), "Host", "ftp.example");
     SetRegString(HKEY_CURRENT_USER, Site("too long"), "Password", std::string(300, 't'));
     const RegValue tooLong = PasswordOf("too long");
-    ASSERT_EQ(0, Stored(zeroed)[2]);
+    ASSERT_EQ(0, Scrambled(zeroed)[2]);
 
     RescrambleFtpPasswords();
     const RegSnapshot once = SnapshotRegTree(HKEY_CURRENT_USER, kSites);
     RescrambleFtpPasswords();
 
     EXPECT_EQ(once, SnapshotRegTree(HKEY_CURRENT_USER, kSites));
-    EXPECT_EQ(Binary(Stored("secret")), PasswordOf("plain"));
-    EXPECT_EQ(Binary(Stored(fifty.substr(0, 40))), PasswordOf("plain long"));
-    EXPECT_EQ(Binary({}), PasswordOf("plain empty"));
-    EXPECT_EQ(Binary({}), PasswordOf("number"));
-    EXPECT_EQ(Binary({}), PasswordOf("expandable"));
-    EXPECT_EQ(Binary(Stored("hunter2")), PasswordOf("scrambled"));
-    EXPECT_EQ(Binary(Stored(zeroed)), PasswordOf("scrambled zero"));
+    EXPECT_EQ(Value(REG_BINARY, Scrambled("secret")), PasswordOf("plain"));
+    EXPECT_EQ(Value(REG_BINARY, Scrambled(fifty.substr(0, 40))), PasswordOf("plain long"));
+    EXPECT_EQ(Value(REG_BINARY, {}), PasswordOf("plain empty"));
+    EXPECT_EQ(Value(REG_BINARY, {}), PasswordOf("number"));
+    EXPECT_EQ(Value(REG_BINARY, {}), PasswordOf("expandable"));
+    EXPECT_EQ(Value(REG_BINARY, Scrambled("hunter2")), PasswordOf("scrambled"));
+    EXPECT_EQ(Value(REG_BINARY, Scrambled(zeroed)), PasswordOf("scrambled zero"));
     // Unscrambled with its own length key 50, cut, scrambled again with 40.
-    EXPECT_EQ(Binary(Stored(fifty.substr(0, 40))), PasswordOf("scrambled long"));
+    EXPECT_EQ(Value(REG_BINARY, Scrambled(fifty.substr(0, 40))), PasswordOf("scrambled long"));
     EXPECT_FALSE(PasswordOf("no password").exists);
     EXPECT_EQ("ftp.example", ReadRegValue(HKEY_CURRENT_USER, Site("no password"), "Host").Text());
     EXPECT_EQ(301u, tooLong.data.size());
@@ -117,9 +99,9 @@ TEST(FtpPasswords, SiteNameTooLongForTheBufferIsPassedOver)
         RescrambleFtpPasswords();
     }
 
-    EXPECT_EQ(Binary(Stored("first")), PasswordOf("a site"));
+    EXPECT_EQ(Value(REG_BINARY, Scrambled("first")), PasswordOf("a site"));
     EXPECT_EQ((DWORD)REG_SZ, PasswordOf("overlong site").type);
-    EXPECT_EQ(Binary(Stored("last")), PasswordOf("z site"));
+    EXPECT_EQ(Value(REG_BINARY, Scrambled("last")), PasswordOf("z site"));
 }
 
 TEST(FtpPasswords, WithoutTheSitesKeyNothingChanges)

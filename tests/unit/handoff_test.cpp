@@ -13,18 +13,11 @@
 #include "handoff/handoff.h"
 #include "handoff/handoff_text.h"
 #include "installation.h"
+#include "launch_record.h"
 #include "message_boxes.h"
 #include "resource.h"
 
 namespace {
-
-// The short form, or "" when it cannot be had within 1023 characters.
-std::string ShortForm(const std::string &path)
-{
-    char buffer[1024] = "";
-    DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof(buffer));
-    return length > 0 && length < sizeof(buffer) ? std::string(buffer) : std::string();
-}
 
 std::string ReadText(const std::string &path)
 {
@@ -39,7 +32,7 @@ std::string ExpectedBatch(const std::string &s)
 }
 
 // A folder of exactly `length` characters under base, of 8.3 names only.
-std::string FolderOfLength(const std::string &base, size_t length)
+std::string ShortNamedFolderOfLength(const std::string &base, size_t length)
 {
     std::string path = base;
     while (path.size() + 9 <= length)
@@ -149,6 +142,7 @@ TEST_F(Handoff, ShellCommandUsesShortFormsAndTheLongFormsWhenFilesAreMissing)
 
 TEST_F(Handoff, ShellCommandCutsOverlongPathsToItsBuffers)
 {
+    // Guards docs/behaviour.md, "No short form of a cut path".
     struct {
         char program[PATH_CHARS];
         char programGuard[64];
@@ -159,7 +153,7 @@ TEST_F(Handoff, ShellCommandCutsOverlongPathsToItsBuffers)
     // is its own short form, too long for "/c " before it; the shell path
     // (260 characters) fits nowhere. Then a folder with no short form at all.
     RemoveTree("C:\\ZHSHELL");
-    std::string deep = FolderOfLength("C:\\ZHSHELL", 248);
+    std::string deep = ShortNamedFolderOfLength("C:\\ZHSHELL", 248);
     std::string blank = FolderWithoutShortForm(ScratchDir("handoff-shell"));
     for (const std::string &dir : {deep, blank}) {
         WriteFileText(JoinPath(dir, "PATCH.BAT"), "batch");
@@ -247,6 +241,7 @@ TEST_F(PifFields, TheShippedPifKeepsEveryCutValueTerminatedInsideItsField)
 
 TEST(LaunchLine, QuotesDoNotCountAgainstTheLongestLine)
 {
+    // Guards docs/behaviour.md, "The quoted launch path".
     struct Case {
         const char *directory, *program, *arguments;
         int capacity, longest;
@@ -355,7 +350,7 @@ TEST_F(Launch, RefusalsAndFailedStartsShowMessage2006AndStartNothing)
 {
     // 248 + 9 + 2 = 259 starts; 248 + 10 + 2 = 260 fails before anything
     // starts, though that program is there and its path is valid.
-    std::string deep = Sleeper(FolderOfLength(root_ + "\\deep", 248), "SLEEP.EXE");
+    std::string deep = Sleeper(ShortNamedFolderOfLength(root_ + "\\deep", 248), "SLEEP.EXE");
     Sleeper(deep, "SLEEPR.EXE");
     {
         MessageBoxRecorder recorder;
@@ -391,9 +386,10 @@ TEST_F(Launch, RefusalsAndFailedStartsShowMessage2006AndStartNothing)
 
 TEST_F(Launch, TheLongestLineStartsWithTheQuotesAroundItsPath)
 {
+    // Guards docs/behaviour.md, "The quoted launch path".
     // 248 + 9 + 2 = 259 characters, the longest line, with a blank in the
     // folder: its quotes make it 261, and it still starts.
-    std::string deep = Sleeper(FolderOfLength(root_ + "\\with blank", 248), "SLEEP.EXE");
+    std::string deep = Sleeper(ShortNamedFolderOfLength(root_ + "\\with blank", 248), "SLEEP.EXE");
     Sleeper(deep, "SLEEPR.EXE");
     {
         MessageBoxRecorder recorder;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "migrate/migrate.h"
-#include "registry_readback.h"
+#include "registry_compare.h"
 
 namespace {
 

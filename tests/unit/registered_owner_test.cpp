@@ -103,6 +103,7 @@ TEST_F(RegisteredOwner, BothAreCopiedAsTextsOfExactly1024Bytes)
 
 TEST_F(RegisteredOwner, OneValueUnreadableOrNoProductKeyChangesNothing)
 {
+    // Guards docs/behaviour.md, "Both or neither".
     SetRegString(HKEY_LOCAL_MACHINE, kProduct, kOwner, "previous owner");
     const RegSnapshot before = SnapshotRegTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Quorvel");
     for (int unreadable = 0; unreadable < 4; ++unreadable) {

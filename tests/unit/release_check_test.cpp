@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/classify_release.h"
 #include "driver/driver.h"
 #include "driver/release_text.h"
 #include "files.h"
@@ -14,23 +15,14 @@
 #include "message_boxes.h"
 #include "migrate/migrate.h"
 #include "registry.h"
+#include "expected_messages.h"
+#include "registry_compare.h"
 
 namespace {
 
 const char kUndoKey[] = "SOFTWARE\\Quorvel\\Palomid\\ZELFSV4\\Undo";
 const char kExceptionKey[] = "SOFTWARE\\Quorvel\\Palomid\\ZELFSV4\\Undo\\Exception";
 const char kUntouched[] = "untouched";
-
-std::string WrongPatchText(const std::string &expected, const std::string &installed, const std::string &patch)
-{
-    return "This patch is intended for the " + expected + " release of Kelvane Palomid.\n\nYou currently have " +
-           installed + " installed on your machine.\n\n To upgrade to 95.0.b you will need to install the " + patch +
-           " version of the patch.\n\nPlease refer to the 'READNOW.TXT' for information on how to get the correct "
-           "patch for\nyour version of Kelvane Palomid.";
-}
-
-const char kAlreadyPatched[] =
-    "You already have the 95.0.b version of Kelvane Palomid on your system.  There is no need to patch it.";
 
 TEST(ClassifyRelease, LiteralsAreSearchedForTheText)
 {
@@ -124,7 +116,7 @@ protected:
         memset(installed, 0x5A, sizeof(installed));
         memcpy(installed, kUntouched, sizeof(kUntouched));
         Read read;
-        read.accepted = ReadInstalledVersion(expected.c_str(), installed);
+        read.accepted = IsInstalledReleaseAccepted(expected.c_str(), installed);
         for (size_t i = PATH_CHARS; i < sizeof(installed); ++i)
             EXPECT_EQ(0x5A, (unsigned char)installed[i]) << "wrote past the release buffer";
         read.installed = installed;
@@ -299,16 +291,6 @@ RegValue Pattern(const std::string &text)
     value.type = REG_SZ;
     value.data.assign(100, 0);
     std::copy(text.begin(), text.end(), value.data.begin());
-    return value;
-}
-
-RegValue Dword(DWORD number)
-{
-    RegValue value;
-    value.exists = true;
-    value.type = REG_DWORD;
-    for (int i = 0; i < 4; ++i)
-        value.data.push_back((unsigned char)(number >> (8 * i)));
     return value;
 }
 

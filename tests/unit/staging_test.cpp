@@ -14,27 +14,13 @@
 #include "installation.h"
 #include "message_boxes.h"
 #include "staging/staging.h"
+#include "expected_messages.h"
 
 namespace {
-
-const char kCantCopy[] =
-    "Can't copy a needed file.  Program terminating.  Please view 'READNOW.TXT' for instructions on how to "
-    "manually apply the maintenance release.";
-
-Bytes Slice(const Bytes &data, size_t from, size_t count)
-{
-    return Bytes(data.begin() + from, data.begin() + from + count);
-}
 
 bool IsCantCopy(const RecordedBox &box)
 {
     return box.caption == "Error" && box.text == kCantCopy && box.style == (UINT)MB_OK;
-}
-
-bool IsDiskPrompt(const RecordedBox &box, int disk)
-{
-    return box.caption == "ZARized" && box.text == "Please insert disk " + std::to_string(disk) + "." &&
-           box.style == (UINT)MB_OKCANCEL;
 }
 
 // A sparse file of 4 GB and 16 bytes: its size does not fit in 32 bits.
@@ -197,6 +183,7 @@ TEST_F(Staging, PieceZeroWithoutDataOrWholeCountFails)
 
 TEST_F(Staging, PieceOfFourGigabytesOrMoreFails)
 {
+    // Guards docs/behaviour.md, "4 GB and more".
     WriteThreePieces();
     WriteOverFourGigabytes(JoinPath(source_, "Patch.1"));
     MessageBoxRecorder boxes;
@@ -457,6 +444,7 @@ TEST_F(SplitJoin, EveryCoveringPlanJoinsBackToTheSameBytes)
 
 TEST_F(SplitJoin, BlocksHoldOnlyTheDataLeftNotTheWholeEntry)
 {
+    // Guards docs/behaviour.md, "Splitter blocks sized to the data".
     // Entries up to 2 GB for files of a few hundred bytes: each piece's block
     // is only as large as the data it receives (a 32-bit process cannot get a
     // 2 GB block at all), and a piece planned past the end gets none.

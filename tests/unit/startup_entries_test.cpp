@@ -5,7 +5,7 @@
 #include "migrate/migrate.h"
 #include "migrate/startup_entries.h"
 #include "import_slots.h"
-#include "registry_readback.h"
+#include "registry_compare.h"
 
 typedef LONG(WINAPI *DeleteValueFn)(HKEY, LPCSTR);
 
@@ -134,6 +134,7 @@ TEST_F(StartupEntries, ComponentEntriesMoveAndTheLoaderTakesTheirPlaceOnceOnly)
 
 TEST_F(StartupEntries, EntriesTooLongForTheBuffersStayWhereTheyAreAndTheCopyGoesOn)
 {
+    // Guards docs/behaviour.md, "Spared start-up entries".
     // Entries the copy cannot take are not deleted either: their components
     // keep starting from the Windows Run key.
     const Values kept = {{std::string(300, 'A'), Sz("C:\\long-name.exe")},
@@ -200,6 +201,7 @@ TEST_F(StartupEntries, WithoutAProductRunKeyTheEntriesStayAndTheLoaderComes)
 
 TEST_F(StartupEntries, EntriesNamedInAnotherLetterCaseAreNotCopiedAndStay)
 {
+    // Guards docs/behaviour.md, "Spared start-up entries".
     // The registry finds "KELVANE TASKBAR" under "Kelvane TaskBar", but the
     // name match is case-sensitive: the entry is not copied, so it must not
     // be deleted either.

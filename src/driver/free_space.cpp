@@ -1,4 +1,5 @@
-// GetFreeDiskBytes, and the driver's check of its answer against the space the patch needs.
+// The free space of the product's drive, and the low-space stop: GetFreeDiskBytes asks the drive,
+// CheckFreeSpace shows message 2011 when there is too little.
 #include "driver.h"
 #include "free_bytes.h"
 #include "../../res/resource.h"
@@ -27,15 +28,13 @@ DWORD GetFreeDiskBytes(const char *dir)
 
 int CheckFreeSpace(DWORD freeBytes)
 {
-    char format[PATH_CHARS];
-    char caption[PATH_CHARS];
-    char text[1024];
+    char format[MESSAGE_STRING_CHARS];
+    char caption[MESSAGE_STRING_CHARS];
+    char text[MESSAGE_TEXT_CHARS];
     if (freeBytes >= REQUIRED_FREE_BYTES)
         return 1;
-    format[0] = 0;
-    caption[0] = 0;
-    LoadStringA(ModuleInstance, IDS_LOW_SPACE, format, PATH_CHARS);
-    LoadStringA(ModuleInstance, IDS_LOW_SPACE_CAPTION, caption, PATH_CHARS);
+    LoadMessageString(IDS_LOW_SPACE, format);
+    LoadMessageString(IDS_LOW_SPACE_CAPTION, caption);
     wsprintfA(text, format, (LONG)freeBytes, (LONG)(REQUIRED_FREE_BYTES - freeBytes));
     MessageBoxA(0, text, caption, MB_ICONINFORMATION);
     return 0;

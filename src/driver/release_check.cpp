@@ -1,30 +1,23 @@
-// ReadInstalledVersion: the installed release, from the product component's version resource.
+// The installed release check: IsInstalledReleaseAccepted reads the release from the product
+// component's version resource and judges it; ReportReleaseMismatch tells the user why it is refused
+// and which patch to use.
 #include "driver.h"
+#include "classify_release.h"
 #include "release_text.h"
+#include "../../res/resource.h"
 #include "../runtime/runtime.h"
 
 enum { REGISTERED_CHARS = 1024, QUERY_CHARS = 64 };
 
 // The registered product folder, read again as stored (trailing backslash
-// and all), made into the component's path. 0 when the key or value cannot
-// be read or the path does not fit.
+// and all), made into the component's path. 0 when the value cannot be read
+// or the path does not fit.
 static int ReadComponentPath(char *componentPath)
 {
-    HKEY key;
-    char registered[REGISTERED_CHARS];
+    char registered[REGISTERED_CHARS + 1];
     DWORD type = 0;
-    DWORD size = sizeof(registered);
-    int formed = 0;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Quorvel\\InstalledApps", 0, KEY_ALL_ACCESS, &key) !=
-        ERROR_SUCCESS)
-        return 0;
-    if (RegQueryValueExA(key, "Kelvane Palomid", 0, &type, (BYTE *)registered, &size) == ERROR_SUCCESS) {
-        // Whatever its type, the data ends inside the buffer.
-        registered[size < sizeof(registered) ? size : sizeof(registered) - 1] = 0;
-        formed = FormComponentPath(registered, componentPath, PATH_CHARS);
-    }
-    RegCloseKey(key);
-    return formed;
+    return ReadRegisteredFolder(registered, REGISTERED_CHARS, &type) &&
+           FormComponentPath(registered, componentPath, PATH_CHARS);
 }
 
 // The "ProductVersion" string of the first language and code page the
@@ -46,7 +39,7 @@ static const char *QueryProductVersion(void *block)
     return (const char *)value;
 }
 
-int ReadInstalledVersion(const char *expected, char *installed)
+int IsInstalledReleaseAccepted(const char *expected, char *installed)
 {
     char componentPath[PATH_CHARS];
     DWORD handle = 0;
@@ -72,4 +65,33 @@ int ReadInstalledVersion(const char *expected, char *installed)
     }
     GlobalFree(block);
     return accepted;
+}
+
+static int IsText(const char *text, const char *literal)
+{
+    return RtStrCmp(text, literal) == 0;
+}
+
+void ReportReleaseMismatch(const char *expected, const char *installed)
+{
+    char format[MESSAGE_STRING_CHARS];
+    char caption[MESSAGE_STRING_CHARS];
+    char text[MESSAGE_TEXT_CHARS];
+    const char *patchName;
+    LoadMessageString(IDS_WRONG_PATCH, format);
+    if (IsText(installed, "95.0.b") || IsText(installed, "95.0.B")) {
+        LoadMessageString(IDS_ALREADY_PATCHED, text);
+    } else {
+        if (IsText(expected, "1.0"))
+            patchName = "A-to-95B.EXE";
+        else if (IsText(expected, "95.0.a") || IsText(expected, "95.0.A"))
+            patchName = "1-to-95B.EXE";
+        else
+            return;
+        // Both releases are the run's 260-character texts, so the whole
+        // message stays well inside the 1024 characters.
+        wsprintfA(text, format, expected, installed, patchName);
+    }
+    LoadMessageString(IDS_UPDATE_CANCELLED, caption);
+    MessageBoxA(0, text, caption, MB_ICONINFORMATION);
 }

@@ -1,0 +1,22 @@
+#include "expected_messages.h"
+
+const char kCantCopy[] =
+    "Can't copy a needed file.  Program terminating.  Please view 'READNOW.TXT' for instructions on how to "
+    "manually apply the maintenance release.";
+
+const char kAlreadyPatched[] =
+    "You already have the 95.0.b version of Kelvane Palomid on your system.  There is no need to patch it.";
+
+std::string WrongPatchText(const std::string &expected, const std::string &installed, const std::string &patch)
+{
+    return "This patch is intended for the " + expected + " release of Kelvane Palomid.\n\nYou currently have " +
+           installed + " installed on your machine.\n\n To upgrade to 95.0.b you will need to install the " + patch +
+           " version of the patch.\n\nPlease refer to the 'READNOW.TXT' for information on how to get the correct "
+           "patch for\nyour version of Kelvane Palomid.";
+}
+
+bool IsDiskPrompt(const RecordedBox &box, int disk)
+{
+    return box.caption == "ZARized" && box.text == "Please insert disk " + std::to_string(disk) + "." &&
+           box.style == (UINT)MB_OKCANCEL;
+}

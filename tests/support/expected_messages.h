@@ -1,0 +1,19 @@
+// The program's messages as the tests expect them, written out here rather
+// than loaded from the program's string table, and the boxes that show them.
+#ifndef ZARIZED_TEST_EXPECTED_MESSAGES_H
+#define ZARIZED_TEST_EXPECTED_MESSAGES_H
+
+#include <string>
+
+#include "message_boxes.h"
+
+// Message 2005, caption "Error".
+extern const char kCantCopy[];
+// Message 2018, caption "Update Cancelled".
+extern const char kAlreadyPatched[];
+// Message 2012 for these releases and patch name, caption "Update Cancelled".
+std::string WrongPatchText(const std::string &expected, const std::string &installed, const std::string &patch);
+// The disk prompt (message 2014) for disk `disk`: caption "ZARized", OK and Cancel.
+bool IsDiskPrompt(const RecordedBox &box, int disk);
+
+#endif

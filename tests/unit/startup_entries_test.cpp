@@ -7,7 +7,7 @@
 #include "import_slots.h"
 #include "registry_compare.h"
 
-typedef LONG(WINAPI *DeleteValueFn)(HKEY, LPCSTR);
+typedef LONG(WINAPI *SetValueFn)(HKEY, LPCSTR, DWORD, DWORD, const BYTE *, DWORD);
 
 namespace {
 
@@ -16,15 +16,16 @@ const char kUserRun[] = "Software\\Quorvel\\Palomid\\Run";
 const char kMachineRun[] = "SOFTWARE\\Quorvel\\Palomid\\Run";
 const char kLoader[] = "Kelvane Palomid Loader";
 
-DeleteValueFn g_realDeleteValue;
-std::vector<std::string> g_deleted;
+// Fails the write of one value, as a full disk or a refused key would.
+SetValueFn g_realSetValue;
+std::string g_refusedName;
 
-LONG WINAPI RecordDeleteValue(HKEY key, LPCSTR name)
+LONG WINAPI RefuseOneSetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size)
 {
-    g_deleted.push_back(name ? name : "(null)");
-    return g_realDeleteValue(key, name);
+    if (name && g_refusedName == name)
+        return ERROR_ACCESS_DENIED;
+    return g_realSetValue(key, name, reserved, type, data, size);
 }
-
 
 // The Windows Run key holds Wine's own entries (or none): each test starts
 // from an empty one, and the original values come back afterwards.
@@ -96,12 +97,7 @@ TEST_F(StartupEntries, ComponentEntriesMoveAndTheLoaderTakesTheirPlaceOnceOnly)
 {
     PopulateWindowsRun();
     RegisterProduct("C:\\Program Files\\Kelvane\\");  // stored with a trailing backslash
-    g_deleted.clear();
-    {
-        ImportPatch recorder("RegDeleteValueA", (void *)RecordDeleteValue);
-        g_realDeleteValue = recorder.Original<DeleteValueFn>();
-        MigrateStartupEntries();
-    }
+    MigrateStartupEntries();
 
     EXPECT_VALUES(Values({{"", Fixed("C:\\default.exe")},
                           {"Kelvane FileSteward", Fixed(kLongCommand)},
@@ -118,10 +114,6 @@ TEST_F(StartupEntries, ComponentEntriesMoveAndTheLoaderTakesTheirPlaceOnceOnly)
                   kWindowsRun);
     EXPECT_EQ("Software", ClassOf(HKEY_CURRENT_USER, kUserRun));
     EXPECT_EQ("SOFTWARE", ClassOf(HKEY_LOCAL_MACHINE, kMachineRun));
-    EXPECT_EQ(std::vector<std::string>({"Kelvane FileSteward", "Kelvane TaskBar", "Kelvane Undo Monitor",
-                                        "Kelvane Start Menu", "Kelvane FolderCues", "Kelvane Indexing",
-                                        "Kelvane Undo Purge", kLoader}),
-              g_deleted);
 
     const Values windows = ValuesOf(HKEY_LOCAL_MACHINE, kWindowsRun);
     const RegSnapshot machine = SnapshotRegTree(HKEY_LOCAL_MACHINE, "Software\\Quorvel");
@@ -151,6 +143,24 @@ TEST_F(StartupEntries, EntriesTooLongForTheBuffersStayWhereTheyAreAndTheCopyGoes
     EXPECT_VALUES(Values({{"Kelvane FolderCues", Fixed(std::string(259, 'c'))}, {"Kelvane Undo Purge", Fixed("up.exe")}}),
                   HKEY_LOCAL_MACHINE, kMachineRun);
     EXPECT_VALUES(kept, HKEY_LOCAL_MACHINE, kWindowsRun);
+}
+
+TEST_F(StartupEntries, AnEntryWhoseCopyIsNotWrittenStays)
+{
+    // Guards docs/behaviour.md, "Spared start-up entries": an entry leaves
+    // only once its copy was written.
+    SetValues(HKEY_LOCAL_MACHINE, kWindowsRun,
+              {{"Kelvane TaskBar", Sz("tb.exe")}, {"Kelvane Start Menu", Sz("sm.exe")}, {"Kelvane Undo Purge", Sz("up.exe")}});
+    g_refusedName = "Kelvane TaskBar";
+    {
+        ImportPatch refuse("RegSetValueExA", (void *)RefuseOneSetValue);
+        ASSERT_TRUE(refuse.Active());
+        g_realSetValue = refuse.Original<SetValueFn>();
+        MigrateStartupEntries();
+    }
+    EXPECT_VALUES(Values({{"Kelvane Start Menu", Fixed("sm.exe")}}), HKEY_CURRENT_USER, kUserRun);
+    EXPECT_VALUES(Values({{"Kelvane Undo Purge", Fixed("up.exe")}}), HKEY_LOCAL_MACHINE, kMachineRun);
+    EXPECT_VALUES(Values({{"Kelvane TaskBar", Sz("tb.exe")}}), HKEY_LOCAL_MACHINE, kWindowsRun);
 }
 
 TEST_F(StartupEntries, LoaderCommandIsWrittenOnlyWhenItFitsWhole)

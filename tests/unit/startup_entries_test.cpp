@@ -124,7 +124,25 @@ TEST_F(StartupEntries, ComponentEntriesMoveAndTheLoaderTakesTheirPlaceOnceOnly)
     EXPECT_TRUE(user == SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel"));
 }
 
-TEST_F(StartupEntries, EntriesTooLongForTheBuffersStayWhereTheyAreAndTheCopyGoesOn)
+TEST_F(StartupEntries, WithoutTheWindowsRunKeyNothingIsDone)
+{
+    ASSERT_TRUE(SubkeyNames(HKEY_LOCAL_MACHINE, kWindowsRun).empty()) << "the Run key could not be restored";
+    RegisterProduct("C:\\Kelvane");
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, kWindowsRun));
+    const RegSnapshot machine = SnapshotRegTree(HKEY_LOCAL_MACHINE, "Software\\Quorvel");
+    const RegSnapshot user = SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel");
+    MigrateStartupEntries();
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kWindowsRun));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUserRun));
+    EXPECT_TRUE(machine == SnapshotRegTree(HKEY_LOCAL_MACHINE, "Software\\Quorvel"));
+    EXPECT_TRUE(user == SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel"));
+}
+
+// Entries the copy does not take stay in the Windows Run key, so that their
+// components still start.
+class SparedStartupEntries : public StartupEntries {};
+
+TEST_F(SparedStartupEntries, EntriesTooLongForTheBuffersStayWhereTheyAreAndTheCopyGoesOn)
 {
     // Guards docs/behaviour.md, "Spared start-up entries".
     // Entries the copy cannot take are not deleted either: their components
@@ -145,7 +163,7 @@ TEST_F(StartupEntries, EntriesTooLongForTheBuffersStayWhereTheyAreAndTheCopyGoes
     EXPECT_VALUES(kept, HKEY_LOCAL_MACHINE, kWindowsRun);
 }
 
-TEST_F(StartupEntries, AnEntryWhoseCopyIsNotWrittenStays)
+TEST_F(SparedStartupEntries, AnEntryWhoseCopyIsNotWrittenStays)
 {
     // Guards docs/behaviour.md, "Spared start-up entries": an entry leaves
     // only once its copy was written.
@@ -163,35 +181,7 @@ TEST_F(StartupEntries, AnEntryWhoseCopyIsNotWrittenStays)
     EXPECT_VALUES(Values({{"Kelvane TaskBar", Sz("tb.exe")}}), HKEY_LOCAL_MACHINE, kWindowsRun);
 }
 
-TEST_F(StartupEntries, LoaderCommandIsWrittenOnlyWhenItFitsWhole)
-{
-    // "\kploader.exe" is 13 characters: a 246-character folder fills 259.
-    for (size_t length : {246u, 247u, 259u, 300u}) {
-        const std::string folder = "C:\\" + std::string(length - 3, 'p');
-        RegisterProduct(folder);
-        SetRegString(HKEY_LOCAL_MACHINE, kWindowsRun, kLoader, "C:\\Old\\kploader.exe");
-        MigrateStartupEntries();
-        SCOPED_TRACE(length);
-        EXPECT_VALUES(length == 246 ? WithLoader({}, folder + "\\kploader.exe") : Values(), HKEY_LOCAL_MACHINE,
-                      kWindowsRun);
-    }
-}
-
-TEST_F(StartupEntries, WithoutTheWindowsRunKeyNothingIsDone)
-{
-    ASSERT_TRUE(SubkeyNames(HKEY_LOCAL_MACHINE, kWindowsRun).empty()) << "the Run key could not be restored";
-    RegisterProduct("C:\\Kelvane");
-    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, kWindowsRun));
-    const RegSnapshot machine = SnapshotRegTree(HKEY_LOCAL_MACHINE, "Software\\Quorvel");
-    const RegSnapshot user = SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel");
-    MigrateStartupEntries();
-    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kWindowsRun));
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUserRun));
-    EXPECT_TRUE(machine == SnapshotRegTree(HKEY_LOCAL_MACHINE, "Software\\Quorvel"));
-    EXPECT_TRUE(user == SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel"));
-}
-
-TEST_F(StartupEntries, WithoutAProductRunKeyTheEntriesStayAndTheLoaderComes)
+TEST_F(SparedStartupEntries, WithoutAProductRunKeyTheEntriesStayAndTheLoaderComes)
 {
     RegisterProduct("C:\\Kelvane");
     // A non-volatile key cannot be created below a volatile one.
@@ -209,7 +199,7 @@ TEST_F(StartupEntries, WithoutAProductRunKeyTheEntriesStayAndTheLoaderComes)
     EXPECT_VALUES(WithLoader(populated, "C:\\Kelvane\\kploader.exe"), HKEY_LOCAL_MACHINE, kWindowsRun);
 }
 
-TEST_F(StartupEntries, EntriesNamedInAnotherLetterCaseAreNotCopiedAndStay)
+TEST_F(SparedStartupEntries, EntriesNamedInAnotherLetterCaseAreNotCopiedAndStay)
 {
     // Guards docs/behaviour.md, "Spared start-up entries".
     // The registry finds "KELVANE TASKBAR" under "Kelvane TaskBar", but the
@@ -223,6 +213,23 @@ TEST_F(StartupEntries, EntriesNamedInAnotherLetterCaseAreNotCopiedAndStay)
     EXPECT_VALUES(Values({{"Kelvane Start Menu", Fixed("sm.exe")}}), HKEY_CURRENT_USER, kUserRun);
     EXPECT_VALUES(Values({{"Kelvane Undo Purge", Fixed("up.exe")}}), HKEY_LOCAL_MACHINE, kMachineRun);
     EXPECT_VALUES(kept, HKEY_LOCAL_MACHINE, kWindowsRun);
+}
+
+// The loader's own entry in the Windows Run key.
+class LoaderEntry : public StartupEntries {};
+
+TEST_F(LoaderEntry, CommandIsWrittenOnlyWhenItFitsWhole)
+{
+    // "\kploader.exe" is 13 characters: a 246-character folder fills 259.
+    for (size_t length : {246u, 247u, 259u, 300u}) {
+        const std::string folder = "C:\\" + std::string(length - 3, 'p');
+        RegisterProduct(folder);
+        SetRegString(HKEY_LOCAL_MACHINE, kWindowsRun, kLoader, "C:\\Old\\kploader.exe");
+        MigrateStartupEntries();
+        SCOPED_TRACE(length);
+        EXPECT_VALUES(length == 246 ? WithLoader({}, folder + "\\kploader.exe") : Values(), HKEY_LOCAL_MACHINE,
+                      kWindowsRun);
+    }
 }
 
 }  // namespace

@@ -164,8 +164,9 @@ RegValue Key()
 }
 
 // The conversion of old entries writes its texts without a NUL; Wine's
-// registry reads such a value back one byte longer, with a NUL added. (The
-// length written is checked at the call by the dialog import's own tests.)
+// registry reads such a value back one byte longer, with a NUL added. (No
+// reader of the registry can tell the length written: the dialog import's own
+// tests see it at the call.)
 RegValue StoredByWindows95(RegValue written)
 {
     if (written.exists && written.type == REG_SZ) {

@@ -190,110 +190,19 @@ std::set<std::string> ValueNames(const std::string &path)
     return names;
 }
 
-RegValue Sz(const std::string &text, bool withNul)
-{
-    RegValue v;
-    v.exists = true;
-    v.type = REG_SZ;
-    v.data.assign(text.begin(), text.end());
-    if (withNul)
-        v.data.push_back(0);
-    return v;
-}
-
-std::string Lower(std::string text)
-{
-    for (char &c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = (char)(c - 'A' + 'a');
-    return text;
-}
-
-// Every RegSetValueExA this program makes while a recorder lives, by way of
-// the program's own import slot: the registry itself keeps no write order.
-struct SetValueCall {
-    std::string name;
-    RegValue value;
-};
-
-std::vector<SetValueCall> *gCalls;
-decltype(&RegSetValueExA) gRealSetValue;
-
-LSTATUS WINAPI RecordSetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size)
-{
-    SetValueCall call;
-    call.name = name ? name : "";
-    call.value.exists = true;
-    call.value.type = type;
-    call.value.data.assign(data, data + size);
-    gCalls->push_back(call);
-    return gRealSetValue(key, name, reserved, type, data, size);
-}
-
-class SetValueRecorder {
-public:
-    SetValueRecorder() : patch_("RegSetValueExA", (void *)&RecordSetValue)
-    {
-        gCalls = &calls;
-        gRealSetValue = patch_.Original<decltype(&RegSetValueExA)>();
-    }
-    ~SetValueRecorder() { gCalls = nullptr; }
-    bool Active() const { return patch_.Active(); }
-    // The calls after the last "RegRevision": those of the conversion.
-    std::vector<SetValueCall> AfterBuiltIns() const
-    {
-        std::vector<SetValueCall> after;
-        for (const SetValueCall &call : calls) {
-            if (call.name == "RegRevision")
-                after.clear();
-            else
-                after.push_back(call);
-        }
-        return after;
-    }
-    std::vector<SetValueCall> calls;
-
-private:
-    ImportPatch patch_;
-};
-
 void Import()
 {
     ImportDialogDefinitions(GetModuleHandleA(nullptr));
 }
 
-TEST(BuiltInResource, HoldsTheFortySectionsExactly)
-{
-    std::string expected;
-    for (const Section &section : kSections) {
-        expected += std::string(section.name) + '\0';
-        for (const std::string &entry : section.entries)
-            expected += entry + '\0';
-        expected += '\0';
-    }
-    expected += '\0';
-    ASSERT_EQ(40u, sizeof(kSections) / sizeof(kSections[0]));
-
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1001), RT_RCDATA);
-    ASSERT_NE(nullptr, found);
-    HGLOBAL loaded = LoadResource(module, found);
-    ASSERT_NE(nullptr, loaded);
-    const char *bytes = (const char *)LockResource(loaded);
-    ASSERT_NE(nullptr, bytes);
-    std::string actual(bytes, SizeofResource(module, found));
-    EXPECT_EQ(expected.size(), actual.size());
-    EXPECT_EQ(expected, actual);
-    EXPECT_EQ(std::string("\0\0\0", 3), actual.substr(actual.size() - 3));
-    EXPECT_NE(std::string::npos, actual.find(std::string("Quicken for Windows \0Disable=0x1", 32)));
-}
+// ---- The built-in definitions: the resource, and the keys of every run ----
 
 // What one built-in entry line becomes in the registry.
 RegValue BuiltInValue(const std::string &value)
 {
     if (value.size() >= 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X'))
         return Dword((DWORD)strtoul(value.c_str() + 2, nullptr, 16));
-    return Sz(value, true);
+    return Sz(value);
 }
 
 void ExpectBuiltInSection(const Section &section)
@@ -331,7 +240,33 @@ void ExpectBuiltInSet()
     EXPECT_EQ(Dword(0x01010108), ReadRegValue(HKEY_CURRENT_USER, kDialogsPath, "RegRevision"));
 }
 
-TEST(DialogImport, WritesTheBuiltInSetAndAgainOnEveryRun)
+TEST(BuiltInDefinitions, TheResourceHoldsTheFortySectionsExactly)
+{
+    std::string expected;
+    for (const Section &section : kSections) {
+        expected += std::string(section.name) + '\0';
+        for (const std::string &entry : section.entries)
+            expected += entry + '\0';
+        expected += '\0';
+    }
+    expected += '\0';
+    ASSERT_EQ(40u, sizeof(kSections) / sizeof(kSections[0]));
+
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1001), RT_RCDATA);
+    ASSERT_NE(nullptr, found);
+    HGLOBAL loaded = LoadResource(module, found);
+    ASSERT_NE(nullptr, loaded);
+    const char *bytes = (const char *)LockResource(loaded);
+    ASSERT_NE(nullptr, bytes);
+    std::string actual(bytes, SizeofResource(module, found));
+    EXPECT_EQ(expected.size(), actual.size());
+    EXPECT_EQ(expected, actual);
+    EXPECT_EQ(std::string("\0\0\0", 3), actual.substr(actual.size() - 3));
+    EXPECT_NE(std::string::npos, actual.find(std::string("Quicken for Windows \0Disable=0x1", 32)));
+}
+
+TEST(BuiltInDefinitions, WrittenAgainOnEveryRun)
 {
     ProductRegistryScope scope;
     CreateRegKey(HKEY_CURRENT_USER, kDialogsPath);
@@ -345,74 +280,113 @@ TEST(DialogImport, WritesTheBuiltInSetAndAgainOnEveryRun)
     SetRegDword(HKEY_CURRENT_USER, kDialogsPath, "RegRevision", 1);
     Import();
     EXPECT_EQ(Dword(1), ReadRegValue(HKEY_CURRENT_USER, Key("Common Dialogs (32bit)"), "OwnedWindow"));
-    EXPECT_EQ(Sz("mine", true), ReadRegValue(HKEY_CURRENT_USER, Key("Common Dialogs (32bit)"), "Extra"));
+    EXPECT_EQ(Sz("mine"), ReadRegValue(HKEY_CURRENT_USER, Key("Common Dialogs (32bit)"), "Extra"));
     DeleteRegValue(HKEY_CURRENT_USER, Key("Common Dialogs (32bit)"), "Extra");
     EXPECT_EQ(first, SnapshotRegTree(HKEY_CURRENT_USER, kDialogsPath));
 }
 
-// The values of the "My Editor" entry, in the order they are written.
-std::vector<SetValueCall> MyEditorValues(bool excluded)
+// ---- One old entry, converted to a key of its own -------------------------
+
+// The texts this program writes while a recorder lives, by way of the
+// program's own import slot: both Windows 95 and Wine store a text written
+// without its NUL as though it had one, so only the call shows its length.
+std::vector<std::pair<std::string, std::vector<unsigned char>>> *gTextsWritten;
+decltype(&RegSetValueExA) gRealSetValue;
+
+LSTATUS WINAPI RecordSetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size)
 {
-    std::vector<SetValueCall> values = {{"OwnerClassName", Sz("EdFrame", false)},
-                                        {"WindowClassName", Sz("#32770", false)},
-                                        {"WindowTitle", Sz("Open", false)},
-                                        {"DriveNameCtrlId", Dword(1137)},
-                                        {"FolderNameCtrlId", Dword(1088)},
-                                        {"FileNameCtrlId", Dword(1152)},
-                                        {"LFNEditCtrlId", Dword(1152)},
-                                        {"LFNFileListCtrlId", Dword(1120)},
-                                        {"LFNFolderListCtrlId", Dword(1121)}};
+    if (type == REG_SZ && name && data)
+        gTextsWritten->push_back({name, std::vector<unsigned char>(data, data + size)});
+    return gRealSetValue(key, name, reserved, type, data, size);
+}
+
+class TextWriteRecorder {
+public:
+    TextWriteRecorder() : patch_("RegSetValueExA", (void *)&RecordSetValue)
+    {
+        gTextsWritten = &written_;
+        gRealSetValue = patch_.Original<decltype(&RegSetValueExA)>();
+    }
+    ~TextWriteRecorder() { gTextsWritten = nullptr; }
+    bool Active() const { return patch_.Active(); }
+    // Whether the value was written with exactly the text's bytes, no NUL.
+    bool WroteWithoutNul(const std::string &name, const std::string &text) const
+    {
+        const std::vector<unsigned char> bytes(text.begin(), text.end());
+        for (const auto &write : written_)
+            if (write.first == name && write.second == bytes)
+                return true;
+        return false;
+    }
+
+private:
+    std::vector<std::pair<std::string, std::vector<unsigned char>>> written_;
+    ImportPatch patch_;
+};
+
+// The values of the "My Editor" entry, its texts written without their NUL.
+Values MyEditorValues(bool excluded)
+{
+    Values values = {{"OwnerClassName", TextWrittenWithoutNul("EdFrame")},
+                     {"WindowClassName", TextWrittenWithoutNul("#32770")},
+                     {"WindowTitle", TextWrittenWithoutNul("Open")},
+                     {"DriveNameCtrlId", Dword(1137)},
+                     {"FolderNameCtrlId", Dword(1088)},
+                     {"FileNameCtrlId", Dword(1152)},
+                     {"LFNEditCtrlId", Dword(1152)},
+                     {"LFNFileListCtrlId", Dword(1120)},
+                     {"LFNFolderListCtrlId", Dword(1121)},
+                     {"FileStewardFlags", Dword(4)},
+                     {"TestCtrlId1", Dword(1000)},
+                     {"TestCtrlClass1", TextWrittenWithoutNul("Edit")}};
     if (excluded)
-        values.push_back({"Disable", Dword(1)});
-    values.push_back({"FileStewardFlags", Dword(4)});
-    values.push_back({"TestCtrlId1", Dword(1000)});
-    values.push_back({"TestCtrlClass1", Sz("Edit", false)});
+        values["Disable"] = Dword(1);
     return values;
 }
 
 void ExpectMyEditor(bool excluded)
 {
+    // Guards docs/behaviour.md, "Kept as they always were" (texts of converted
+    // dialog definitions written without their NUL).
     ProductRegistryScope scope;
     SetRegString(HKEY_CURRENT_USER, excluded ? kExclude : kInclude, "My Editor", kMyEditor);
-    SetValueRecorder recorder;
-    ASSERT_TRUE(recorder.Active());
-    Import();
-    std::vector<SetValueCall> expected = MyEditorValues(excluded);
-
-    // Written in this order, with these types and lengths...
-    std::vector<SetValueCall> written = recorder.AfterBuiltIns();
-    ASSERT_EQ(expected.size(), written.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(expected[i].name, written[i].name) << i;
-        EXPECT_EQ(expected[i].value, written[i].value) << expected[i].name;
+    const Values expected = MyEditorValues(excluded);
+    {
+        TextWriteRecorder recorder;
+        ASSERT_TRUE(recorder.Active());
+        Import();
+        for (const auto &value : expected) {
+            if (value.second.type == REG_SZ) {
+                EXPECT_TRUE(recorder.WroteWithoutNul(value.first, value.second.Text())) << value.first;
+            }
+        }
     }
-    // ...and held so by the registry, with nothing else in the key.
-    std::set<std::string> names;
-    for (const SetValueCall &value : expected) {
-        names.insert(Lower(value.name));
-        RegValue stored = ReadRegValue(HKEY_CURRENT_USER, Key("My Editor"), value.name);
-        EXPECT_EQ(value.value.type, stored.type) << value.name;
-        // Wine hands back a NUL after a string stored without one.
-        if (stored.type == REG_SZ && stored.data.size() == value.value.data.size() + 1 && stored.data.back() == 0)
-            stored.data.pop_back();
-        EXPECT_EQ(value.value.data, stored.data) << value.name;
-    }
-    EXPECT_EQ(names, ValueNames(Key("My Editor")));
+    // Exactly these values, by name, type and bytes, with nothing else in the key...
+    EXPECT_VALUES(expected, HKEY_CURRENT_USER, Key("My Editor"));
+    // ...the old lists gone...
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kInclude));
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kExclude));
+    // ...and nothing else written: without the entry, the product's keys hold
+    // what a run with no old lists leaves.
+    DeleteRegTree(HKEY_CURRENT_USER, Key("My Editor"));
+    const RegSnapshot converted = SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel");
+    ProductRegistryScope::Clear();
+    CreateRegKey(HKEY_CURRENT_USER, kDialogsPath);
+    Import();
+    EXPECT_EQ("", RegistryDifferences(converted, SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel")));
 }
 
-TEST(DialogImport, MyEditorFromInclude)
+TEST(OldEntryConversion, MyEditorFromInclude)
 {
     ExpectMyEditor(false);
 }
 
-TEST(DialogImport, MyEditorFromExcludeAddsDisable)
+TEST(OldEntryConversion, MyEditorFromExcludeAddsDisable)
 {
     ExpectMyEditor(true);
 }
 
-TEST(DialogImport, FlagWords)
+TEST(OldEntryConversion, FlagWords)
 {
     ProductRegistryScope scope;
     SetRegString(HKEY_CURRENT_USER, kInclude, "Flag0", "0,,A");
@@ -430,7 +404,7 @@ TEST(DialogImport, FlagWords)
     EXPECT_FALSE(ReadRegValue(HKEY_CURRENT_USER, Key("Flag16"), "LFNFlags").exists);
 }
 
-TEST(DialogImport, ShortEntriesAndTestPairs)
+TEST(OldEntryConversion, ShortEntriesAndTestPairs)
 {
     ProductRegistryScope scope;
     SetRegString(HKEY_CURRENT_USER, kInclude, "Eight", "3,x,Own,Win,Title,1,2,3");
@@ -449,61 +423,7 @@ TEST(DialogImport, ShortEntriesAndTestPairs)
     EXPECT_EQ(Dword(5), ReadRegValue(HKEY_CURRENT_USER, Key("NoClass"), "TestCtrlId1"));
 }
 
-TEST(DialogImport, FirstWriterWins)
-{
-    ProductRegistryScope scope;
-    SetRegString(HKEY_CURRENT_USER, Key("Kept"), "WindowTitle", "Old");
-    SetRegString(HKEY_CURRENT_USER, kInclude, "Common Dialogs (16bit)", "0,,Mine");
-    SetRegString(HKEY_CURRENT_USER, kExclude, "common dialogs (32BIT)", "0,,Mine");
-    SetRegString(HKEY_CURRENT_USER, kInclude, "Kept", "0,,New");
-    SetRegString(HKEY_CURRENT_USER, kInclude, "Both", "3,,Inc");
-    SetRegString(HKEY_CURRENT_USER, kExclude, "Both", "3,,Exc");
-    RegSnapshot kept = SnapshotRegTree(HKEY_CURRENT_USER, Key("Kept"));
-    Import();
-    ExpectBuiltInSectionNamed("Common Dialogs (16bit)");
-    ExpectBuiltInSectionNamed("Common Dialogs (32bit)");
-    EXPECT_EQ(kept, SnapshotRegTree(HKEY_CURRENT_USER, Key("Kept")));
-    EXPECT_EQ((std::set<std::string>{"ownerclassname", "filestewardflags"}), ValueNames(Key("Both")));
-    EXPECT_EQ("Inc", ReadRegValue(HKEY_CURRENT_USER, Key("Both"), "OwnerClassName").Text());
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kInclude));
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kExclude));
-}
-
-TEST(DialogImport, NoDialogsKeyLeavesTheRegistryAsItWas)
-{
-    ProductRegistryScope scope;
-    SetRegString(HKEY_CURRENT_USER, "Software\\Quorvel\\Palomid\\FileSteward", "Setting", "x");
-    SetRegString(HKEY_CURRENT_USER, "Software\\Quorvel\\Palomid\\FileSteward\\Include", "My Editor", kMyEditor);
-    RegSnapshot before = SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel");
-    Import();
-    EXPECT_EQ(before, SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel"));
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kDialogsPath));
-}
-
-TEST(DialogImport, OldListsGoInEveryCase)
-{
-    {
-        ProductRegistryScope scope;  // empty lists
-        CreateRegKey(HKEY_CURRENT_USER, kInclude);
-        CreateRegKey(HKEY_CURRENT_USER, kExclude);
-        Import();
-        EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kInclude));
-        EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kExclude));
-        EXPECT_EQ(40u, SubkeyNames(HKEY_CURRENT_USER, kDialogsPath).size());
-    }
-    {
-        ProductRegistryScope scope;  // lists with keys below them, and only one list
-        SetRegString(HKEY_CURRENT_USER, kExclude + "\\Odd\\Deeper", "v", "x");
-        SetRegString(HKEY_CURRENT_USER, kExclude + "\\Second", "v", "x");
-        SetRegString(HKEY_CURRENT_USER, kExclude, "Listed", "7,,Cls");
-        Import();
-        EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kExclude));
-        EXPECT_EQ(Dword(1), ReadRegValue(HKEY_CURRENT_USER, Key("Listed"), "Disable"));
-        EXPECT_EQ(41u, SubkeyNames(HKEY_CURRENT_USER, kDialogsPath).size());
-    }
-}
-
-TEST(DialogImport, EntriesThatDoNotFitArePassedOverOrCut)
+TEST(OldEntryConversion, EntriesThatDoNotFitArePassedOverOrCut)
 {
     ProductRegistryScope scope;
     // Values enumerate in name order here, so the misfits come before the last entry.
@@ -537,7 +457,64 @@ TEST(DialogImport, EntriesThatDoNotFitArePassedOverOrCut)
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kInclude));
 }
 
-// The loader's rules, on texts of our own.
+// ---- The old lists: which writer wins, and their removal ------------------
+
+TEST(OldLists, FirstWriterWins)
+{
+    ProductRegistryScope scope;
+    SetRegString(HKEY_CURRENT_USER, Key("Kept"), "WindowTitle", "Old");
+    SetRegString(HKEY_CURRENT_USER, kInclude, "Common Dialogs (16bit)", "0,,Mine");
+    SetRegString(HKEY_CURRENT_USER, kExclude, "common dialogs (32BIT)", "0,,Mine");
+    SetRegString(HKEY_CURRENT_USER, kInclude, "Kept", "0,,New");
+    SetRegString(HKEY_CURRENT_USER, kInclude, "Both", "3,,Inc");
+    SetRegString(HKEY_CURRENT_USER, kExclude, "Both", "3,,Exc");
+    RegSnapshot kept = SnapshotRegTree(HKEY_CURRENT_USER, Key("Kept"));
+    Import();
+    ExpectBuiltInSectionNamed("Common Dialogs (16bit)");
+    ExpectBuiltInSectionNamed("Common Dialogs (32bit)");
+    EXPECT_EQ(kept, SnapshotRegTree(HKEY_CURRENT_USER, Key("Kept")));
+    EXPECT_EQ((std::set<std::string>{"ownerclassname", "filestewardflags"}), ValueNames(Key("Both")));
+    EXPECT_EQ("Inc", ReadRegValue(HKEY_CURRENT_USER, Key("Both"), "OwnerClassName").Text());
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kInclude));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kExclude));
+}
+
+TEST(OldLists, GoInEveryCase)
+{
+    {
+        ProductRegistryScope scope;  // empty lists
+        CreateRegKey(HKEY_CURRENT_USER, kInclude);
+        CreateRegKey(HKEY_CURRENT_USER, kExclude);
+        Import();
+        EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kInclude));
+        EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kExclude));
+        EXPECT_EQ(40u, SubkeyNames(HKEY_CURRENT_USER, kDialogsPath).size());
+    }
+    {
+        ProductRegistryScope scope;  // lists with keys below them, and only one list
+        SetRegString(HKEY_CURRENT_USER, kExclude + "\\Odd\\Deeper", "v", "x");
+        SetRegString(HKEY_CURRENT_USER, kExclude + "\\Second", "v", "x");
+        SetRegString(HKEY_CURRENT_USER, kExclude, "Listed", "7,,Cls");
+        Import();
+        EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kExclude));
+        EXPECT_EQ(Dword(1), ReadRegValue(HKEY_CURRENT_USER, Key("Listed"), "Disable"));
+        EXPECT_EQ(41u, SubkeyNames(HKEY_CURRENT_USER, kDialogsPath).size());
+    }
+}
+
+TEST(OldLists, NoDialogsKeyLeavesTheRegistryAsItWas)
+{
+    ProductRegistryScope scope;
+    SetRegString(HKEY_CURRENT_USER, "Software\\Quorvel\\Palomid\\FileSteward", "Setting", "x");
+    SetRegString(HKEY_CURRENT_USER, "Software\\Quorvel\\Palomid\\FileSteward\\Include", "My Editor", kMyEditor);
+    RegSnapshot before = SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel");
+    Import();
+    EXPECT_EQ(before, SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel"));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kDialogsPath));
+}
+
+// ---- The loader's rules, on texts of our own ------------------------------
+
 class DefinitionText : public ::testing::Test {
 protected:
     void SetUp() override
@@ -585,12 +562,12 @@ TEST_F(DefinitionText, ValuesByTheHexAndTextRules)
     EXPECT_EQ(Dword(0x401), ReadRegValue(HKEY_CURRENT_USER, values, "Blank"));
     EXPECT_EQ(Dword(0), ReadRegValue(HKEY_CURRENT_USER, values, "Prefix"));
     EXPECT_EQ(Dword(0x23456789), ReadRegValue(HKEY_CURRENT_USER, values, "Nine"));
-    EXPECT_EQ(Sz("0", true), ReadRegValue(HKEY_CURRENT_USER, values, "Zero"));
-    EXPECT_EQ(Sz("0123", true), ReadRegValue(HKEY_CURRENT_USER, values, "Lead"));
-    EXPECT_EQ(Sz("default", true), ReadRegValue(HKEY_CURRENT_USER, values, ""));
-    EXPECT_EQ(Sz("", true), ReadRegValue(HKEY_CURRENT_USER, values, "Title"));
-    EXPECT_EQ(Sz("a=b", true), ReadRegValue(HKEY_CURRENT_USER, values, "Eq"));
-    EXPECT_EQ(Sz("kept", true), ReadRegValue(HKEY_CURRENT_USER, values, "Other"));
+    EXPECT_EQ(Sz("0"), ReadRegValue(HKEY_CURRENT_USER, values, "Zero"));
+    EXPECT_EQ(Sz("0123"), ReadRegValue(HKEY_CURRENT_USER, values, "Lead"));
+    EXPECT_EQ(Sz("default"), ReadRegValue(HKEY_CURRENT_USER, values, ""));
+    EXPECT_EQ(Sz(""), ReadRegValue(HKEY_CURRENT_USER, values, "Title"));
+    EXPECT_EQ(Sz("a=b"), ReadRegValue(HKEY_CURRENT_USER, values, "Eq"));
+    EXPECT_EQ(Sz("kept"), ReadRegValue(HKEY_CURRENT_USER, values, "Other"));
     // (ValueNames cannot show the unnamed value; it is read above.)
     EXPECT_EQ((std::set<std::string>{"blank", "prefix", "nine", "zero", "lead", "title", "eq", "other"}),
               ValueNames(values));

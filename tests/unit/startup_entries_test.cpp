@@ -7,7 +7,7 @@
 #include "import_slots.h"
 #include "registry_compare.h"
 
-typedef LONG(WINAPI *DeleteValueFn)(HKEY, LPCSTR);
+typedef LONG(WINAPI *SetValueFn)(HKEY, LPCSTR, DWORD, DWORD, const BYTE *, DWORD);
 
 namespace {
 
@@ -16,15 +16,16 @@ const char kUserRun[] = "Software\\Quorvel\\Palomid\\Run";
 const char kMachineRun[] = "SOFTWARE\\Quorvel\\Palomid\\Run";
 const char kLoader[] = "Kelvane Palomid Loader";
 
-DeleteValueFn g_realDeleteValue;
-std::vector<std::string> g_deleted;
+// Fails the write of one value, as a full disk or a refused key would.
+SetValueFn g_realSetValue;
+std::string g_refusedName;
 
-LONG WINAPI RecordDeleteValue(HKEY key, LPCSTR name)
+LONG WINAPI RefuseOneSetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size)
 {
-    g_deleted.push_back(name ? name : "(null)");
-    return g_realDeleteValue(key, name);
+    if (name && g_refusedName == name)
+        return ERROR_ACCESS_DENIED;
+    return g_realSetValue(key, name, reserved, type, data, size);
 }
-
 
 // The Windows Run key holds Wine's own entries (or none): each test starts
 // from an empty one, and the original values come back afterwards.
@@ -96,12 +97,7 @@ TEST_F(StartupEntries, ComponentEntriesMoveAndTheLoaderTakesTheirPlaceOnceOnly)
 {
     PopulateWindowsRun();
     RegisterProduct("C:\\Program Files\\Kelvane\\");  // stored with a trailing backslash
-    g_deleted.clear();
-    {
-        ImportPatch recorder("RegDeleteValueA", (void *)RecordDeleteValue);
-        g_realDeleteValue = recorder.Original<DeleteValueFn>();
-        MigrateStartupEntries();
-    }
+    MigrateStartupEntries();
 
     EXPECT_VALUES(Values({{"", Fixed("C:\\default.exe")},
                           {"Kelvane FileSteward", Fixed(kLongCommand)},
@@ -118,10 +114,6 @@ TEST_F(StartupEntries, ComponentEntriesMoveAndTheLoaderTakesTheirPlaceOnceOnly)
                   kWindowsRun);
     EXPECT_EQ("Software", ClassOf(HKEY_CURRENT_USER, kUserRun));
     EXPECT_EQ("SOFTWARE", ClassOf(HKEY_LOCAL_MACHINE, kMachineRun));
-    EXPECT_EQ(std::vector<std::string>({"Kelvane FileSteward", "Kelvane TaskBar", "Kelvane Undo Monitor",
-                                        "Kelvane Start Menu", "Kelvane FolderCues", "Kelvane Indexing",
-                                        "Kelvane Undo Purge", kLoader}),
-              g_deleted);
 
     const Values windows = ValuesOf(HKEY_LOCAL_MACHINE, kWindowsRun);
     const RegSnapshot machine = SnapshotRegTree(HKEY_LOCAL_MACHINE, "Software\\Quorvel");
@@ -132,7 +124,25 @@ TEST_F(StartupEntries, ComponentEntriesMoveAndTheLoaderTakesTheirPlaceOnceOnly)
     EXPECT_TRUE(user == SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel"));
 }
 
-TEST_F(StartupEntries, EntriesTooLongForTheBuffersStayWhereTheyAreAndTheCopyGoesOn)
+TEST_F(StartupEntries, WithoutTheWindowsRunKeyNothingIsDone)
+{
+    ASSERT_TRUE(SubkeyNames(HKEY_LOCAL_MACHINE, kWindowsRun).empty()) << "the Run key could not be restored";
+    RegisterProduct("C:\\Kelvane");
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, kWindowsRun));
+    const RegSnapshot machine = SnapshotRegTree(HKEY_LOCAL_MACHINE, "Software\\Quorvel");
+    const RegSnapshot user = SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel");
+    MigrateStartupEntries();
+    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kWindowsRun));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUserRun));
+    EXPECT_TRUE(machine == SnapshotRegTree(HKEY_LOCAL_MACHINE, "Software\\Quorvel"));
+    EXPECT_TRUE(user == SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel"));
+}
+
+// Entries the copy does not take stay in the Windows Run key, so that their
+// components still start.
+class SparedStartupEntries : public StartupEntries {};
+
+TEST_F(SparedStartupEntries, EntriesTooLongForTheBuffersStayWhereTheyAreAndTheCopyGoesOn)
 {
     // Guards docs/behaviour.md, "Spared start-up entries".
     // Entries the copy cannot take are not deleted either: their components
@@ -153,35 +163,25 @@ TEST_F(StartupEntries, EntriesTooLongForTheBuffersStayWhereTheyAreAndTheCopyGoes
     EXPECT_VALUES(kept, HKEY_LOCAL_MACHINE, kWindowsRun);
 }
 
-TEST_F(StartupEntries, LoaderCommandIsWrittenOnlyWhenItFitsWhole)
+TEST_F(SparedStartupEntries, AnEntryWhoseCopyIsNotWrittenStays)
 {
-    // "\kploader.exe" is 13 characters: a 246-character folder fills 259.
-    for (size_t length : {246u, 247u, 259u, 300u}) {
-        const std::string folder = "C:\\" + std::string(length - 3, 'p');
-        RegisterProduct(folder);
-        SetRegString(HKEY_LOCAL_MACHINE, kWindowsRun, kLoader, "C:\\Old\\kploader.exe");
+    // Guards docs/behaviour.md, "Spared start-up entries": an entry leaves
+    // only once its copy was written.
+    SetValues(HKEY_LOCAL_MACHINE, kWindowsRun,
+              {{"Kelvane TaskBar", Sz("tb.exe")}, {"Kelvane Start Menu", Sz("sm.exe")}, {"Kelvane Undo Purge", Sz("up.exe")}});
+    g_refusedName = "Kelvane TaskBar";
+    {
+        ImportPatch refuse("RegSetValueExA", (void *)RefuseOneSetValue);
+        ASSERT_TRUE(refuse.Active());
+        g_realSetValue = refuse.Original<SetValueFn>();
         MigrateStartupEntries();
-        SCOPED_TRACE(length);
-        EXPECT_VALUES(length == 246 ? WithLoader({}, folder + "\\kploader.exe") : Values(), HKEY_LOCAL_MACHINE,
-                      kWindowsRun);
     }
+    EXPECT_VALUES(Values({{"Kelvane Start Menu", Fixed("sm.exe")}}), HKEY_CURRENT_USER, kUserRun);
+    EXPECT_VALUES(Values({{"Kelvane Undo Purge", Fixed("up.exe")}}), HKEY_LOCAL_MACHINE, kMachineRun);
+    EXPECT_VALUES(Values({{"Kelvane TaskBar", Sz("tb.exe")}}), HKEY_LOCAL_MACHINE, kWindowsRun);
 }
 
-TEST_F(StartupEntries, WithoutTheWindowsRunKeyNothingIsDone)
-{
-    ASSERT_TRUE(SubkeyNames(HKEY_LOCAL_MACHINE, kWindowsRun).empty()) << "the Run key could not be restored";
-    RegisterProduct("C:\\Kelvane");
-    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, kWindowsRun));
-    const RegSnapshot machine = SnapshotRegTree(HKEY_LOCAL_MACHINE, "Software\\Quorvel");
-    const RegSnapshot user = SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel");
-    MigrateStartupEntries();
-    EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kWindowsRun));
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUserRun));
-    EXPECT_TRUE(machine == SnapshotRegTree(HKEY_LOCAL_MACHINE, "Software\\Quorvel"));
-    EXPECT_TRUE(user == SnapshotRegTree(HKEY_CURRENT_USER, "Software\\Quorvel"));
-}
-
-TEST_F(StartupEntries, WithoutAProductRunKeyTheEntriesStayAndTheLoaderComes)
+TEST_F(SparedStartupEntries, WithoutAProductRunKeyTheEntriesStayAndTheLoaderComes)
 {
     RegisterProduct("C:\\Kelvane");
     // A non-volatile key cannot be created below a volatile one.
@@ -199,7 +199,7 @@ TEST_F(StartupEntries, WithoutAProductRunKeyTheEntriesStayAndTheLoaderComes)
     EXPECT_VALUES(WithLoader(populated, "C:\\Kelvane\\kploader.exe"), HKEY_LOCAL_MACHINE, kWindowsRun);
 }
 
-TEST_F(StartupEntries, EntriesNamedInAnotherLetterCaseAreNotCopiedAndStay)
+TEST_F(SparedStartupEntries, EntriesNamedInAnotherLetterCaseAreNotCopiedAndStay)
 {
     // Guards docs/behaviour.md, "Spared start-up entries".
     // The registry finds "KELVANE TASKBAR" under "Kelvane TaskBar", but the
@@ -213,6 +213,23 @@ TEST_F(StartupEntries, EntriesNamedInAnotherLetterCaseAreNotCopiedAndStay)
     EXPECT_VALUES(Values({{"Kelvane Start Menu", Fixed("sm.exe")}}), HKEY_CURRENT_USER, kUserRun);
     EXPECT_VALUES(Values({{"Kelvane Undo Purge", Fixed("up.exe")}}), HKEY_LOCAL_MACHINE, kMachineRun);
     EXPECT_VALUES(kept, HKEY_LOCAL_MACHINE, kWindowsRun);
+}
+
+// The loader's own entry in the Windows Run key.
+class LoaderEntry : public StartupEntries {};
+
+TEST_F(LoaderEntry, CommandIsWrittenOnlyWhenItFitsWhole)
+{
+    // "\kploader.exe" is 13 characters: a 246-character folder fills 259.
+    for (size_t length : {246u, 247u, 259u, 300u}) {
+        const std::string folder = "C:\\" + std::string(length - 3, 'p');
+        RegisterProduct(folder);
+        SetRegString(HKEY_LOCAL_MACHINE, kWindowsRun, kLoader, "C:\\Old\\kploader.exe");
+        MigrateStartupEntries();
+        SCOPED_TRACE(length);
+        EXPECT_VALUES(length == 246 ? WithLoader({}, folder + "\\kploader.exe") : Values(), HKEY_LOCAL_MACHINE,
+                      kWindowsRun);
+    }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The CRC-32 of the piece check over any bytes, at any alignment and cut
-// anywhere: the result equals a bit-by-bit computation of the same CRC, and
-// no byte outside the data is read.
+// anywhere: the result equals a bit-by-bit computation of the same CRC, no
+// byte outside the data is read, and a change of one byte changes the CRC.
 // Input: byte 0 is the start offset within a block (0-15), bytes 1-2 the
 // place of a cut (little-endian, taken modulo the length + 1), the rest the
 // data.
@@ -42,5 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     uint32_t expected = BitwiseCrc32(start, length);
     FUZZ_CHECK(ComputeCrc32(0, start, length) == expected);
     FUZZ_CHECK(ComputeCrc32(ComputeCrc32(0, start, cut), start + cut, length - cut) == expected);
+    // Any change of one byte changes the CRC: here the byte at the cut, by a
+    // nonzero pattern taken from the data.
+    if (length > 0) {
+        unsigned place = cut % length;
+        start[place] ^= (unsigned char)(1 + start[(place + 1) % length] % 255);
+        FUZZ_CHECK(ComputeCrc32(0, start, length) != expected);
+    }
     return 0;
 }

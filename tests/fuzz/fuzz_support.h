@@ -46,6 +46,20 @@ public:
         return value;
     }
 
+    // The bytes up to the next NUL or the end; the NUL is taken too.
+    std::string Text()
+    {
+        size_t length = 0;
+        while (length < size_ && data_[length])
+            ++length;
+        std::string text((const char *)data_, length);
+        if (length < size_)
+            ++length;
+        data_ += length;
+        size_ -= length;
+        return text;
+    }
+
     // Everything not taken yet.
     std::string Rest()
     {

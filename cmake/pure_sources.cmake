@@ -1,0 +1,28 @@
+# The program's pure text and number work: the source files that call no
+# Win32. The program builds them with the rest (CMakeLists.txt); the host
+# project (tests/host/CMakeLists.txt) builds them alone, for Linux, into the
+# sanitized library its libFuzzer targets and its CRC check link. That they
+# build there at all keeps them free of Win32. Paths are from the top of the
+# source tree.
+set(ZARIZED_PURE_SOURCES
+    src/runtime/memory_ops.cpp
+    src/runtime/scan_long.cpp
+    src/runtime/split_path.cpp
+    src/runtime/string_ops.cpp
+    src/runtime/tokenize.cpp
+    src/staging/crc32.cpp
+    src/staging/piece_name.cpp
+    src/staging/piece_record.cpp
+    src/staging/split_plan.cpp
+    src/migrate/password_scramble.cpp
+    src/migrate/build_loader_command.cpp
+    src/migrate/match_startup_entry.cpp
+    src/migrate/dialog_text_reader.cpp
+    src/migrate/parse_old_dialog_definition.cpp
+    src/migrate/pad_fixed_text.cpp
+    src/handoff/build_handoff_batch_text.cpp
+    src/handoff/build_launch_command_line.cpp
+    src/handoff/fill_pif_field.cpp
+    src/driver/classify_release.cpp
+    src/driver/release_text.cpp
+    src/driver/splitter_command.cpp)

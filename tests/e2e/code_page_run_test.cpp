@@ -34,14 +34,6 @@ std::wstring Wide(const std::string &text)
     return std::wstring(buffer, length > 0 ? (size_t)length : 0);
 }
 
-std::string Describe(const RunResult &run)
-{
-    std::string text = "exit " + std::to_string(run.exitCode);
-    for (const RecordedBox &box : run.boxes)
-        text += "\n[" + box.caption + "] " + box.text;
-    return text;
-}
-
 class CodePage932Run : public ::testing::Test {
 protected:
     void SetUp() override

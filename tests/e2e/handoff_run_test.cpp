@@ -33,14 +33,6 @@ std::string Upper(std::string text)
     return text;
 }
 
-std::string Describe(const RunResult &run)
-{
-    std::string text = "exit " + std::to_string(run.exitCode);
-    for (const RecordedBox &box : run.boxes)
-        text += "\n[" + box.caption + "] " + box.text;
-    return text;
-}
-
 // The product folder with the installed release, and one-disk media for it.
 struct HandoffSetup {
     std::string product, media;

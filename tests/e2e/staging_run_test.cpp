@@ -16,14 +16,6 @@ namespace {
 
 const DWORD kFailed = 0xFFFFFFFF;
 
-std::string Describe(const RunResult &run)
-{
-    std::string text = "exit " + std::to_string(run.exitCode);
-    for (const RecordedBox &box : run.boxes)
-        text += "\n[" + box.caption + "] " + box.text;
-    return text;
-}
-
 class SplitterRun : public ::testing::Test {
 protected:
     std::string dir_ = ScratchDir("staging-run\\split");

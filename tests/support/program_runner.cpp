@@ -47,6 +47,14 @@ BOOL CALLBACK VisitWindow(HWND window, LPARAM param)
 
 }  // namespace
 
+std::string Describe(const RunResult &run)
+{
+    std::string text = "exit " + std::to_string(run.exitCode);
+    for (const RecordedBox &box : run.boxes)
+        text += "\n[" + box.caption + "] " + box.text;
+    return text;
+}
+
 std::string ProgramPath()
 {
     std::string path = "Z:" ZARIZED_EXE_UNIX_PATH;

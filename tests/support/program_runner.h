@@ -25,6 +25,9 @@ std::string ProgramPath();
 RunResult RunProgramFrom(const std::string &mediaDir, const std::string &commandText, BoxAnswer answer = AnswerOk,
                          const std::string &workDir = "", DWORD timeoutMs = 60000);
 
+// The exit code and every box of a run, for failure messages.
+std::string Describe(const RunResult &run);
+
 // Runs an executable as it is, with the same recording.
 RunResult RunExecutable(const std::string &exePath, const std::string &commandText, BoxAnswer answer,
                         const std::string &workDir, DWORD timeoutMs);

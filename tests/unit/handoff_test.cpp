@@ -299,6 +299,20 @@ protected:
         SetEnvironmentVariableA("ZARIZED_SLEEPER_MARK", mark_.c_str());
     }
 
+    // A 248-character folder below base holding SLEEP.EXE and SLEEPR.EXE:
+    // starts SLEEP.EXE there, the longest line a launch takes (248 + 9 + 2 =
+    // 259), and returns the folder, where SLEEPR.EXE is one character too many.
+    std::string StartTheLongestLine(const std::string &base)
+    {
+        std::string deep = Sleeper(ShortNamedFolderOfLength(base, 248), "SLEEP.EXE");
+        Sleeper(deep, "SLEEPR.EXE");
+        MessageBoxRecorder recorder;
+        EXPECT_EQ(1, LaunchProgram("SLEEP.EXE", deep.c_str(), "", 1));
+        EXPECT_EQ(JoinPath(deep, "SLEEP.EXE"), ReadText(mark_));
+        EXPECT_TRUE(recorder.boxes().empty());
+        return deep;
+    }
+
     bool WaitForMark(DWORD timeoutMs)
     {
         for (DWORD waited = 0; waited < timeoutMs && !FileExists(mark_); waited += 100)
@@ -350,14 +364,7 @@ TEST_F(Launch, RefusalsAndFailedStartsShowMessage2006AndStartNothing)
 {
     // 248 + 9 + 2 = 259 starts; 248 + 10 + 2 = 260 fails before anything
     // starts, though that program is there and its path is valid.
-    std::string deep = Sleeper(ShortNamedFolderOfLength(root_ + "\\deep", 248), "SLEEP.EXE");
-    Sleeper(deep, "SLEEPR.EXE");
-    {
-        MessageBoxRecorder recorder;
-        EXPECT_EQ(1, LaunchProgram("SLEEP.EXE", deep.c_str(), "", 1));
-        EXPECT_EQ(JoinPath(deep, "SLEEP.EXE"), ReadText(mark_));
-        EXPECT_TRUE(recorder.boxes().empty());
-    }
+    std::string deep = StartTheLongestLine(root_ + "\\deep");
     UseMark("refused");
     std::string dir250 = "C:\\" + std::string(247, 'D');
     std::string longArguments = "0 " + std::string(300, 'x');
@@ -389,14 +396,7 @@ TEST_F(Launch, TheLongestLineStartsWithTheQuotesAroundItsPath)
     // Guards docs/behaviour.md, "The quoted launch path".
     // 248 + 9 + 2 = 259 characters, the longest line, with a blank in the
     // folder: its quotes make it 261, and it still starts.
-    std::string deep = Sleeper(ShortNamedFolderOfLength(root_ + "\\with blank", 248), "SLEEP.EXE");
-    Sleeper(deep, "SLEEPR.EXE");
-    {
-        MessageBoxRecorder recorder;
-        EXPECT_EQ(1, LaunchProgram("SLEEP.EXE", deep.c_str(), "", 1));
-        EXPECT_EQ(JoinPath(deep, "SLEEP.EXE"), ReadText(mark_));
-        EXPECT_TRUE(recorder.boxes().empty());
-    }
+    std::string deep = StartTheLongestLine(root_ + "\\with blank");
     // One character more is refused, as without the blank.
     UseMark("refused");
     {

@@ -6,6 +6,8 @@
 # product folder and the registry follows. A refused release is shown first.
 # The run ends as on Windows 95: Patch.pif is started (a stand-in for Wine's
 # DOS launcher records what it was asked to start) and the program ends with 1.
+# Then Windows restarts in MS-DOS mode: DOSBox runs what Patch.pif names, and
+# PATCH.BAT runs the sample patch engine and deletes what it no longer needs.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || exec "$root/scripts/bench32.sh" "$0" "$@"
@@ -36,7 +38,8 @@ section "making patch media with the media builder: disks of 60,000 bytes"
 work=$demo/build-input
 mkdir -p "$work"
 head -c 100000 /dev/urandom >"$work/Patch.rtp"
-head -c 1500 /dev/urandom >"$work/engine.bin"
+# The engine is the sample one, a stand-in for a real patch engine.
+cp "$build/ENGINE.COM" "$work/engine.bin"
 MEDIA_WINEPREFIX=$demo/media-prefix "$root/scripts/make-media.sh" "$work/engine.bin" "$work/Patch.rtp" 1.0 \
     "$demo/disks" 60000
 # The other build of the patch: pieces of the same names and sizes, other bytes.
@@ -70,11 +73,15 @@ snapshot() {
 
 section "the patch run, from disk 1 (disks 2 and 3 are inserted when asked for; disk 2 of the 95.0.a build first)"
 snapshot "$demo/before.txt"
-runboxes --disks "C:\\PatchMedia" --other-first "C:\\OtherBuild" "C:\\PatchMedia\\DISK1\\ZARIZED.EXE" \
+ZARIZED_DOS_PHASE=$root/scripts/dos-phase.sh runboxes --disks "C:\\PatchMedia" --other-first "C:\\OtherBuild" "C:\\PatchMedia\\DISK1\\ZARIZED.EXE" \
     "C:\\PatchMedia\\DISK1" | tee "$demo/run.txt"
+# The program does not wait for what it starts; Windows restarts in MS-DOS
+# mode once it has ended.
+launches=$drive_c/launches.txt
+for _ in $(seq 300); do grep -q '^dos end' "$launches" 2>/dev/null && break; sleep 0.2; done
 snapshot "$demo/after.txt"
 
-section "what changed (before -> after)"
+section "what changed (before -> after, the MS-DOS-mode part included)"
 # The 40 built-in dialog definitions are summed up in one line; the
 # definitions converted from the old lists are shown whole.
 diff -u "$demo/before.txt" "$demo/after.txt" | tail -n +3 | awk '
@@ -87,20 +94,39 @@ diff -u "$demo/before.txt" "$demo/after.txt" | tail -n +3 | awk '
     END { if (builtins) printf "+(and %d built-in dialog definitions under ...\\FileSteward\\Dialogs, one key each)\n", builtins }
 ' || true
 
-section "outcome"
+section "outcome of the Windows part"
 code=$(awk '/^exit code/ { print $3 }' "$demo/run.txt")
 echo "exit code $code"
 if [ -f "$product/PATCH.BAT" ]; then
     echo "PATCH.BAT, which the DOS-mode hand-off runs:"
     sed 's/\r$//; s/^/  | /' "$product/PATCH.BAT"
 fi
-launches=$drive_c/launches.txt
-# The program does not wait for what it starts: give the launcher a moment.
-for _ in $(seq 50); do grep -q '^end' "$launches" 2>/dev/null && break; sleep 0.2; done
 if [ -f "$launches" ]; then
-    echo "the launch of Patch.pif, as the DOS launcher received it:"
-    sed 's/\r$//; /^end$/d; s/^/  | /' "$launches"
-    echo "on Windows 95 Patch.pif now leaves Windows and runs COMMAND.COM on PATCH.BAT."
+    echo "the launch of Patch.pif, as the DOS launcher read it:"
+    sed -n 's/\r$//; /^end$/q; s/^/  | /p' "$launches"
 else
     echo "no launch was recorded"
+fi
+
+section "restart in MS-DOS mode: what DOS did"
+if grep -q '^dos end' "$launches" 2>/dev/null; then
+    field() { sed -n "s/^dos $1=//p" "$launches" | tr -d '\r'; }
+    echo "DOS phase: $(field phase)"
+    echo "current folder: $(field startup)"
+    echo "ran: $(field run)"
+    echo "the screen:"
+    field screen | sed 's/^/  | /'
+    echo "the engine's log, $(field 'engine log'):"
+    field engine | sed 's/^/  | /'
+    reported=$(field engine | sed -n 's/^Patch.rtp: .*CRC-32 //p')
+    made=$(python3 -c 'import sys, zlib; print("%08X" % zlib.crc32(open(sys.argv[1], "rb").read()))' "$work/Patch.rtp")
+    if [ "$reported" = "$made" ]; then
+        echo "the engine's CRC-32 $reported is that of the data the media were made from: it read Patch.rtp whole"
+    else
+        echo "the engine's CRC-32 '$reported' is not $made, that of the data the media were made from"
+    fi
+    echo "the product folder after the batch (Patch.exe, Patch.rtp and Patch.pif deleted, PATCH.BAT kept):"
+    (cd "$product" && ls -l | awk 'NR > 1 { printf "  %-14s %8s bytes\n", $9, $5 }')
+else
+    echo "DOS did not run: no DOS phase was recorded"
 fi

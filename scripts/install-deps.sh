@@ -4,10 +4,11 @@
 # i386 loader qemu-i386 runs: the i386 architecture, wine32:i386, and
 # qemu-user 10 from the backports suite (bookworm's 7.2 takes about a minute to
 # start each 32-bit process). The backports entry copies the URI and key of
-# the Debian source the machine already has.
+# the Debian source the machine already has. DOSBox runs the MS-DOS-mode half
+# of a patch, and nasm assembles the sample patch engine it runs.
 set -e
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine32:i386 googletest
-          python3 g++ clang-14 libclang-rt-14-dev mtools dosfstools locales-all)
+          python3 g++ clang-14 libclang-rt-14-dev mtools dosfstools locales-all dosbox nasm)
 backports_source=/etc/apt/sources.list.d/zarized-backports.sources
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

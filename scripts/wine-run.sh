@@ -7,6 +7,7 @@
 # The program's output goes to a file and is printed once it has exited, so
 # Wine's own daemons never hold the caller's pipes open.
 set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
 prefix=$(realpath -m "$1")
 shift
 export WINEPREFIX=$prefix
@@ -57,6 +58,18 @@ if [ ! -f "$prefix/.zarized-ready" ]; then
         flock 9
         [ -f "$prefix/.zarized-ready" ] || prepare_prefix
     ) 9>"$prefix.lock" || { echo "wine-run: the Wine prefix $prefix could not be made" >&2; exit 125; }
+fi
+
+# The command shell where Windows 95 keeps it, so that the PIF's program field
+# names a real shell that a DOS can start: DOSBox's own, which its shell copies
+# out of its Z: drive (once per prefix).
+if [ "$arch" = win32 ] && [ ! -s "$prefix/drive_c/windows/COMMAND.COM" ]; then
+    (
+        flock 9
+        [ -s "$prefix/drive_c/windows/COMMAND.COM" ] && exit 0
+        printf 'mount c "%s"\ncopy Z:\\COMMAND.COM C:\\COMMAND.COM\n' "$prefix/drive_c/windows" >"$TMPDIR/shell.autoexec"
+        "$root/scripts/dosbox.sh" "$TMPDIR/shell.autoexec" && [ -s "$prefix/drive_c/windows/COMMAND.COM" ]
+    ) 9>"$prefix.lock" || { echo "wine-run: DOSBox's shell could not be put in $prefix as C:\windows\COMMAND.COM" >&2; exit 125; }
 fi
 
 # ZARIZED_DOS_LAUNCHER names an i686 program that stands in for Wine's DOS

@@ -9,6 +9,7 @@
 namespace {
 
 const char kLogVariable[] = "ZARIZED_LAUNCH_LOG";
+const char kDosPhaseVariable[] = "ZARIZED_DOS_PHASE";
 
 std::string Field(const std::string &line, const std::string &key, bool *found)
 {
@@ -20,7 +21,7 @@ std::string Field(const std::string &line, const std::string &key, bool *found)
 
 }  // namespace
 
-LaunchLog::LaunchLog()
+LaunchLog::LaunchLog(bool withDosPhase)
 {
     char temp[MAX_PATH] = "";
     GetTempPathA(MAX_PATH, temp);
@@ -31,11 +32,13 @@ LaunchLog::LaunchLog()
                                std::to_string(++logs) + ".txt");
     DeleteFileA(path_.c_str());
     SetEnvironmentVariableA(kLogVariable, path_.c_str());
+    SetEnvironmentVariableA(kDosPhaseVariable, withDosPhase ? ZARIZED_SOURCE_UNIX_PATH "/scripts/dos-phase.sh" : nullptr);
 }
 
 LaunchLog::~LaunchLog()
 {
     SetEnvironmentVariableA(kLogVariable, nullptr);
+    SetEnvironmentVariableA(kDosPhaseVariable, nullptr);
     DeleteFileA(path_.c_str());
 }
 
@@ -45,6 +48,27 @@ void LaunchLog::Clear() const
 }
 
 namespace {
+
+// A "dos ..." line of the DOS phase, added to the launch before it.
+void AddDosLine(const std::string &line, DosPhase *dos)
+{
+    bool found = false;
+    std::string value;
+    if (line == "dos end")
+        dos->ended = true;
+    else if (value = Field(line, "dos phase", &found), found)
+        dos->outcome = value;
+    else if (value = Field(line, "dos startup", &found), found)
+        dos->startup = value;
+    else if (value = Field(line, "dos run", &found), found)
+        dos->run = value;
+    else if (value = Field(line, "dos screen", &found), found)
+        dos->screen.push_back(value);
+    else if (value = Field(line, "dos engine log", &found), found)
+        dos->engineLog = value;
+    else if (value = Field(line, "dos engine", &found), found)
+        dos->engine.push_back(value);
+}
 
 std::vector<LaunchRecord> ParseRecords(const std::string &text)
 {
@@ -65,7 +89,8 @@ std::vector<LaunchRecord> ParseRecords(const std::string &text)
             current.commandLine = value;
             open = true;
         } else if (!open) {
-            continue;
+            if (line.compare(0, 4, "dos ") == 0 && !records.empty())
+                AddDosLine(line, &records.back().dos);
         } else if (line == "end") {
             records.push_back(current);
             open = false;
@@ -73,14 +98,16 @@ std::vector<LaunchRecord> ParseRecords(const std::string &text)
             current.currentDir = value;
         } else if (value = Field(line, "pif readable", &found), found) {
             current.pifReadable = value == "yes";
+        } else if (value = Field(line, "pif chain", &found), found) {
+            current.pifChain = value;
         } else if (value = Field(line, "pif", &found), found) {
             current.pif = value;
         } else if (value = Field(line, "program", &found), found) {
             current.program = value;
         } else if (value = Field(line, "startup directory", &found), found) {
             current.startupDir = value;
-        } else if (value = Field(line, "enhanced parameters", &found), found) {
-            current.enhancedParameters = value;
+        } else if (value = Field(line, "header parameters", &found), found) {
+            current.headerParameters = value;
         } else if (value = Field(line, "parameters", &found), found) {
             current.parameters = value;
         }
@@ -110,6 +137,17 @@ std::string LaunchLog::StartedCommandLine(unsigned timeoutMs) const
     return records.empty() ? std::string() : records[0].commandLine;
 }
 
+LaunchRecord LaunchLog::AfterDosPhase(unsigned timeoutMs) const
+{
+    DWORD started = GetTickCount();
+    for (;;) {
+        std::vector<LaunchRecord> records = Records(1, timeoutMs);
+        if ((!records.empty() && records[0].dos.ended) || GetTickCount() - started >= timeoutMs)
+            return records.empty() ? LaunchRecord() : records[0];
+        Sleep(100);
+    }
+}
+
 RefusedLaunches::RefusedLaunches()
 {
     char system[MAX_PATH] = "";
@@ -133,6 +171,11 @@ std::string ShortForm(const std::string &path)
     return length > 0 && length < MAX_PATH ? std::string(buffer) : std::string();
 }
 
+std::string StartupFolderFor(const std::string &productDir)
+{
+    return productDir.size() <= 47 ? productDir : ShortForm(productDir);
+}
+
 void ExpectHandedOff(const RunResult &run, const LaunchLog &log, const std::string &productDir,
                      const std::string &what)
 {
@@ -150,6 +193,7 @@ void ExpectHandedOff(const RunResult &run, const LaunchLog &log, const std::stri
     std::string pif = JoinPath(productDir, "Patch.pif");
     EXPECT_EQ(0, lstrcmpiA(pif.c_str(), launch.pif.c_str())) << what << ": started " << launch.pif;
     EXPECT_TRUE(launch.pifReadable) << what;
+    EXPECT_EQ("ok", launch.pifChain) << what;
     char windowsDir[MAX_PATH] = "";
     GetWindowsDirectoryA(windowsDir, MAX_PATH);
     std::string shell = JoinPath(windowsDir, "COMMAND.COM");
@@ -157,13 +201,9 @@ void ExpectHandedOff(const RunResult &run, const LaunchLog &log, const std::stri
         shell = ShortForm(shell);
     std::string batch = ShortForm(JoinPath(productDir, "PATCH.BAT"));
     EXPECT_FALSE(batch.empty()) << what << ": PATCH.BAT is there when Patch.pif starts";
-    // Each field holds what fits its write of 57, 47 or 63 bytes: a shorter
-    // value with its NUL, a longer one cut, followed by the shipped bytes.
-    auto holds = [](const std::string &field, const std::string &value, size_t count) {
-        return value.size() < count ? field == value : field.compare(0, count, value, 0, count) == 0;
-    };
-    EXPECT_TRUE(holds(launch.program, shell, 57)) << what << ": program " << launch.program;
-    EXPECT_TRUE(holds(launch.startupDir, productDir, 47)) << what << ": startup directory " << launch.startupDir;
-    EXPECT_TRUE(holds(launch.parameters, "/c " + batch, 63)) << what << ": parameters " << launch.parameters;
-    EXPECT_TRUE(holds(launch.enhancedParameters, "/c " + batch, 63)) << what << ": " << launch.enhancedParameters;
+    // A complete run names each whole within the bytes its field receives.
+    EXPECT_EQ(shell, launch.program) << what;
+    EXPECT_EQ(StartupFolderFor(productDir), launch.startupDir) << what;
+    EXPECT_EQ("/c " + batch, launch.parameters) << what;
+    EXPECT_EQ("/c " + batch, launch.headerParameters) << what;
 }

@@ -23,6 +23,7 @@ set(ZARIZED_PURE_SOURCES
     src/handoff/build_handoff_batch_text.cpp
     src/handoff/build_launch_command_line.cpp
     src/handoff/fill_pif_field.cpp
+    src/handoff/choose_startup_folder.cpp
     src/driver/classify_release.cpp
     src/driver/release_text.cpp
     src/driver/splitter_command.cpp)

@@ -22,6 +22,10 @@
 #define IDS_ALREADY_PATCHED 2018
 // A piece that does not match the media's record, or cannot be read whole.
 #define IDS_NOT_THIS_DISK 2019
+// MS-DOS mode cannot be given the product folder and PATCH.BAT, or the
+// command shell, within the bytes their PIF fields receive (caption 2016).
+#define IDS_DOS_FOLDER_TOO_LONG 2020
+#define IDS_DOS_SHELL_TOO_LONG 2021
 // The splitter's refusals and failures (caption "Error").
 #define IDS_SPLIT_NEGATIVE_SIZE 2030
 #define IDS_SPLIT_FIRST_SIZE_TOO_SMALL 2031

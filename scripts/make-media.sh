@@ -148,17 +148,22 @@ fi
 echo "verifying: a patch run from the new disks on a sample $release installation"
 check=$(mktemp -d "$build/media-work/check.XXXXXX")
 temps+=("$check")
-mkdir -p "$check/product" "$check/drive"
-cp "$build/fixtures/$fixture/ZELFSV4.DLL" "$check/product/"
+mkdir -p "$check/drive"
+# The sample installation lies on the prefix's drive C:, near its top, as a
+# product would on Windows 95: a folder that MS-DOS mode can reach.
+product=$(mktemp -d "$prefix/drive_c/KP.XXXXXX")
+temps+=("$product")
+cp "$build/fixtures/$fixture/ZELFSV4.DLL" "$product/"
 cp "$disks/DISK1"/* "$check/drive/"
-product_win=$(winpath "$check/product")
+product_win="C:\\$(basename "$product")"
 wine reg add 'HKLM\Software\Quorvel\InstalledApps' /v 'Kelvane Palomid' /d "$product_win" /f >/dev/null
 # The run ends as on Windows 95: Patch.pif is started (by the recording
-# stand-in for Wine's DOS launcher) and the program ends with 1.
-ZARIZED_DOS_LAUNCHER=$build/DOSLAUNCH.EXE wine "$runboxes" --disks "$(winpath "$disks")" \
+# stand-in for Wine's DOS launcher) and the program ends with 1. The check
+# stops there: the engine given is not run.
+ZARIZED_DOS_PHASE= ZARIZED_DOS_LAUNCHER=$build/DOSLAUNCH.EXE wine "$runboxes" --disks "$(winpath "$disks")" \
     "$(winpath "$check/drive/ZARIZED.EXE")" "$(winpath "$check/drive")" >"$check/run.txt" || true
 wine reg delete 'HKLM\Software\Quorvel' /f >/dev/null 2>&1 || true
-if ! cmp -s "$data" "$check/product/Patch.rtp"; then
+if ! cmp -s "$data" "$product/Patch.rtp"; then
     sed 's/^/  /' "$check/run.txt" >&2
     fail "the joined patch data differs from $data"
 fi
@@ -166,7 +171,7 @@ if ! tr -d '\r' <"$check/run.txt" | grep -qx 'exit code 1'; then
     sed 's/^/  /' "$check/run.txt" >&2
     fail "the verifying patch run did not reach its hand-off"
 fi
-cmp -s "$engine" "$check/product/Patch.exe" || fail "the staged engine differs from $engine"
+cmp -s "$engine" "$product/Patch.exe" || fail "the staged engine differs from $engine"
 
 # Put the verified set in place of OUT, then let the earlier one go.
 if [ -e "$final" ]; then

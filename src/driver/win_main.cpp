@@ -108,6 +108,10 @@ static int RunNormalRun(void)
         ReportReleaseMismatch(ExpectedRelease, InstalledRelease);
         return EXIT_FAILED;
     }
+    // A hand-off that MS-DOS mode cannot follow is refused before the first
+    // change, not found out after Windows has shut down.
+    if (!CheckHandoffFits(WindowsDir, ProductDir))
+        return EXIT_FAILED;
     if (RtStrStr(InstalledRelease, "1.0"))
         WriteUndoExceptionDefaults();
     progress = ShowProgressWindow();

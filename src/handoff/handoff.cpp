@@ -1,13 +1,25 @@
-// The DOS-mode hand-off: PATCH.BAT in the product folder, the command shell
-// that runs it, the fields of the staged Patch.pif that point at both, and the
-// start of a program (Patch.pif) with message 2006 when that fails. The text
-// work is in build_handoff_batch_text.cpp, build_launch_command_line.cpp and
-// fill_pif_field.cpp (handoff_text.h).
+// The DOS-mode hand-off: the check that DOS can be given what it needs,
+// PATCH.BAT in the product folder, the command shell that runs it, the fields
+// of the staged Patch.pif that point at both, and the start of a program
+// (Patch.pif) with message 2006 when that fails. The text work is in
+// build_handoff_batch_text.cpp, build_launch_command_line.cpp,
+// fill_pif_field.cpp and choose_startup_folder.cpp (handoff_text.h).
 #include "handoff.h"
 #include "handoff_text.h"
 #include "../common/common.h"
 #include "../../res/resource.h"
 #include "../runtime/runtime.h"
+
+// The short form of an existing path into out (PATH_CHARS); 0, with out
+// empty, when there is none that fits.
+static int GetShortForm(const char *path, char *out)
+{
+    DWORD length = GetShortPathNameA(path, out, PATH_CHARS);
+    if (length > 0 && length < PATH_CHARS)
+        return 1;
+    out[0] = 0;
+    return 0;
+}
 
 // PATCH.BAT: every file named by the folder's short form.
 
@@ -37,7 +49,6 @@ int WriteHandoffBatch(const char *productDir)
     char path[PATH_CHARS];
     char shortDir[PATH_CHARS];
     HANDLE file;
-    DWORD shortLength;
     int result = 0;
     if (!FormFilePath(path, PATH_CHARS, productDir, "PATCH.BAT"))
         return 0;
@@ -46,8 +57,7 @@ int WriteHandoffBatch(const char *productDir)
         return 0;
     // A short form that does not fit comes back as the size it needs: that
     // is a failure too, and the batch stays empty.
-    shortLength = GetShortPathNameA(productDir, shortDir, PATH_CHARS);
-    if (shortLength > 0 && shortLength < PATH_CHARS)
+    if (GetShortForm(productDir, shortDir))
         result = WriteBatchText(file, shortDir);
     CloseHandle(file);
     return result;
@@ -104,16 +114,64 @@ int PatchPifFile(const char *pifPath, const char *productDir, const char *shellP
     // Fixed offsets of the standard layout; each count stops short of or at
     // its field's width, so the shipped file's zero bytes after a cut value
     // still end it. The checksum is not touched: no reader checks it.
-    HANDLE file = CreateFileA(pifPath, GENERIC_WRITE, FILE_SHARE_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+    char shortDir[PATH_CHARS];
+    const char *startupFolder = productDir;
+    HANDLE file;
     int result;
+    // A folder too long for its field goes by its short form. Where neither
+    // fits (CheckHandoffFits has stopped such a run long before), the long
+    // form is cut as it always was.
+    if (RtStrLen(productDir) > PIF_STARTUP_BYTES && GetShortForm(productDir, shortDir) &&
+        ChooseStartupFolder(productDir, shortDir))
+        startupFolder = shortDir;
+    file = CreateFileA(pifPath, GENERIC_WRITE, FILE_SHARE_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
-    result = WritePifField(file, 0x24, 57, shellProgram) &&  // program file name (63-byte field)
-             WritePifField(file, 0x65, 47, productDir) &&     // startup directory (64)
-             WritePifField(file, 0xA5, 63, shellParameters) && // program parameters (64)
-             WritePifField(file, 0x1C5, 63, shellParameters);  // parameters of the 386 section (64)
+    result = WritePifField(file, 0x24, PIF_PROGRAM_BYTES, shellProgram) &&         // program file name (63)
+             WritePifField(file, 0x65, PIF_STARTUP_BYTES, startupFolder) &&         // startup directory (64)
+             WritePifField(file, 0xA5, PIF_PARAMETERS_BYTES, shellParameters) &&    // program parameters (64)
+             WritePifField(file, 0x1C5, PIF_PARAMETERS_BYTES, shellParameters);     // 386 section's parameters (64)
     CloseHandle(file);
     return result;
+}
+
+// Before anything is staged: can MS-DOS mode be given the folder, the batch and the shell?
+
+// Shows message `textId` (caption 2016) with the path it names.
+static void ReportHandoffRefused(UINT textId, const char *path)
+{
+    char format[MESSAGE_STRING_CHARS];
+    char caption[MESSAGE_STRING_CHARS];
+    char text[MESSAGE_TEXT_CHARS];
+    LoadMessageString(textId, format);
+    LoadMessageString(IDS_UPDATE_CANCELLED, caption);
+    wsprintfA(text, format, path);
+    MessageBoxA(0, text, caption, MB_ICONINFORMATION);
+}
+
+int CheckHandoffFits(const char *windowsDir, const char *productDir)
+{
+    char shellProgram[PATH_CHARS];
+    char shortDir[PATH_CHARS];
+    char shellParameters[PATH_CHARS];
+    // The shell as BuildShellCommand will name it; PATCH.BAT is not written
+    // yet, and an 8.3 name is its own short form, so its path will be the
+    // folder's short form and "\PATCH.BAT".
+    ShortPathOrLong(windowsDir, "COMMAND.COM", shellProgram);
+    if (RtStrLen(shellProgram) > PIF_PROGRAM_BYTES) {
+        ReportHandoffRefused(IDS_DOS_SHELL_TOO_LONG, shellProgram);
+        return 0;
+    }
+    GetShortForm(productDir, shortDir);
+    RtCopyText(shellParameters, PATH_CHARS, "/c ");
+    if (!shortDir[0] || !ChooseStartupFolder(productDir, shortDir) ||
+        !RtAppendText(shellParameters, PATH_CHARS, shortDir) ||
+        !RtAppendText(shellParameters, PATH_CHARS, "\\PATCH.BAT") ||
+        RtStrLen(shellParameters) > PIF_PARAMETERS_BYTES) {
+        ReportHandoffRefused(IDS_DOS_FOLDER_TOO_LONG, productDir);
+        return 0;
+    }
+    return 1;
 }
 
 // Starting a program from a folder, optionally waiting a while for it.

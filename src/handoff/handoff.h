@@ -2,6 +2,12 @@
 #ifndef ZARIZED_HANDOFF_H
 #define ZARIZED_HANDOFF_H
 
+// Whether MS-DOS mode can be given the product folder, PATCH.BAT and the
+// command shell within the bytes their PIF fields receive; when it cannot,
+// shows why (message 2020 or 2021) and returns 0. Run before anything is
+// staged or migrated: a hand-off that DOS cannot follow would leave a
+// migrated product whose files are never patched.
+int CheckHandoffFits(const char *windowsDir, const char *productDir);
 int WriteHandoffBatch(const char *productDir);
 // shellProgram and shellParameters are 260-byte buffers.
 int BuildShellCommand(const char *windowsDir, const char *productDir, char *shellProgram, char *shellParameters);

@@ -12,8 +12,21 @@ enum {
     // Its buffer: that, and the two quotes put around a path with a blank.
     LAUNCH_QUOTED_LINE_CHARS = LAUNCH_LINE_CHARS + 2,
     // The widest PIF field the hand-off writes (the 64-byte ones).
-    PIF_FIELD_BYTES = 64
+    PIF_FIELD_BYTES = 64,
+    // What each field receives: 57 of the program's 63 bytes, 47 of the
+    // startup folder's 64, 63 of the parameters' 64. The shipped file's zero
+    // bytes after each count end a value that fills it, so a value of up to
+    // that many characters reaches DOS whole.
+    PIF_PROGRAM_BYTES = 57,
+    PIF_STARTUP_BYTES = 47,
+    PIF_PARAMETERS_BYTES = 63
 };
+
+// The startup folder Patch.pif is given: the product folder as it is when
+// it fits the field (so every folder that always fitted keeps its bytes), else
+// its short form shortDir ("" when there is none) when that fits; 0 when
+// neither does.
+const char *ChooseStartupFolder(const char *productDir, const char *shortDir);
 
 // Builds the six CR LF lines of PATCH.BAT for shortDir (the short form of
 // the product folder, no trailing backslash) into text and returns the

@@ -47,7 +47,7 @@ HandoffSetup LayOut(const std::string &name)
     setup.media = JoinPath(root, "media");
     InstallProduct(setup.product, "release_95_0_a");
     EXPECT_TRUE(WriteFileText(JoinPath(setup.product, "ctl3d32.dll"), "old control library"));
-    EXPECT_TRUE(ReadFileBytes(BuildPath("PATCH.PIF"), &setup.pif));
+    setup.pif = ShippedPif();
     EXPECT_EQ(967u, setup.pif.size());
     setup.engine = PatternBytes(3000, 11);
     setup.data = PatternBytes(20000, 12);
@@ -93,20 +93,23 @@ TEST(HandoffRun, ANormalRunStartsPatchPifAndEndsWithOne)
                   "\\Patch.pif\r\n\r\n",
               std::string(batch.begin(), batch.end()));
 
-    // Patch.pif: the shipped file with its four fields written. Where Wine's
-    // Windows folder has no COMMAND.COM, the shell program is its long path.
+    // Patch.pif: the shipped file with its four fields written, the shell
+    // (DOSBox's, in this prefix) by its short path. The folder is too long
+    // for the 47 bytes its field receives, so it goes by its short form
+    // (docs/behaviour.md, "Folders MS-DOS mode can reach").
     char windowsDir[MAX_PATH] = "";
     GetWindowsDirectoryA(windowsDir, MAX_PATH);
-    std::string shell = JoinPath(windowsDir, "COMMAND.COM");
-    if (!ShortForm(shell).empty())
-        shell = ShortForm(shell);
+    std::string shell = ShortForm(JoinPath(windowsDir, "COMMAND.COM"));
+    ASSERT_FALSE(shell.empty());
     std::string parameters = "/c " + ShortForm(JoinPath(product, "PATCH.BAT"));
-    ASSERT_GT(product.size(), 47u) << "the folder should fill the startup-directory write";
+    ASSERT_GT(product.size(), 47u);
+    std::string startup = ShortForm(product);
+    ASSERT_LE(startup.size(), 47u);
     Bytes expected = pif;
     const struct {
         size_t offset, count;
         const std::string &value;
-    } writes[] = {{0x24, 57, shell}, {0x65, 47, product}, {0xA5, 63, parameters}, {0x1C5, 63, parameters}};
+    } writes[] = {{0x24, 57, shell}, {0x65, 47, startup}, {0xA5, 63, parameters}, {0x1C5, 63, parameters}};
     for (const auto &w : writes)
         for (size_t i = 0; i < w.count; ++i)
             expected[w.offset + i] = i < w.value.size() ? (unsigned char)w.value[i] : 0;

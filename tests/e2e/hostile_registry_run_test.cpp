@@ -63,7 +63,7 @@ protected:
         product_ = ScratchDir("hostile-registry\\product");
         media_ = ScratchDir("hostile-registry\\media");
         InstallProduct(product_, "release_95_0_a");
-        MakeMedia(media_, "95.0.a", PatternBytes(64), PatternBytes(967), PatternBytes(100));
+        MakeMedia(media_, "95.0.a", PatternBytes(64), ShippedPif(), PatternBytes(100));
         SetRegString(HKEY_LOCAL_MACHINE, kVersionKey, "RegisteredOwner", "Pat Example");
         SetRegString(HKEY_LOCAL_MACHINE, kVersionKey, "RegisteredOrganization", "Example Works");
         SetRegString(HKEY_CURRENT_USER, kShellFolders, "Programs", "C:\\zarized-tests\\hostile-registry\\no programs");

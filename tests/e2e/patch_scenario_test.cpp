@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "files.h"
+#include "staging/crc32.h"
 #include "installation.h"
 #include "launch_record.h"
 #include "program_runner.h"
@@ -79,16 +80,16 @@ protected:
     void TearDown() override
     {
         ProductRegistryScope::Clear();
-        DeleteFileA(commandCom_.c_str());
         CoUninitialize();
     }
 
-    // A populated installation: settings of every kind that the patch migrates.
-    void PopulateInstallation()
+    // A populated installation: settings of every kind that the patch
+    // migrates. The product folder lies in the scratch folder unless named.
+    void PopulateInstallation(const std::string &productDir = "")
     {
         ProductRegistryScope::Clear();
         root_ = ScratchDir("scenario-" + release_);
-        product_ = JoinPath(root_, "Program Files\\Kelvane Palomid");
+        product_ = productDir.empty() ? JoinPath(root_, "Program Files\\Kelvane Palomid") : productDir;
         InstallProduct(product_, release_ == "1.0" ? "release_1_0_0" : "release_95_0_a", product_ + "\\");
         WriteFileText(JoinPath(product_, "ctl3d32.dll"), "old 3D controls");
         WriteFileText(JoinPath(product_, "README.TXT"), "kept as it is");
@@ -124,12 +125,6 @@ protected:
             MakeShortcut(JoinPath(documents_, std::string(folder) + "\\Clear Menu.lnk"), "old");
         }
         SetRegString(HKEY_CURRENT_USER, kShellFolders, "Programs", programs_);
-
-        // The hand-off names the command shell by its short path.
-        char windows[MAX_PATH];
-        GetWindowsDirectoryA(windows, MAX_PATH);
-        commandCom_ = JoinPath(windows, "COMMAND.COM");
-        WriteFileText(commandCom_, "shell");
     }
 
     // The piece file that disk `disk` of a media set holds.
@@ -323,7 +318,7 @@ protected:
             (*expected)[undo + "\\exception|" + std::to_string(i)] = Value(REG_SZ, TextBytes(patterns[i], 100));
     }
 
-    std::string release_, media_, otherMedia_, root_, product_, programs_, documents_, drive_, commandCom_;
+    std::string release_, media_, otherMedia_, root_, product_, programs_, documents_, drive_;
     std::string patchIni_;  // disk 1's patch.ini as the drive shows it
     Bytes data_;            // the patch data the media were made from
     WindowsSettingsScope windowsSettings_;
@@ -364,9 +359,11 @@ TEST_P(PatchScenario, CompleteRunFromThreeDisks)
     EXPECT_TRUE(engine == staged) << "Patch.exe is the engine, byte for byte";
     EXPECT_TRUE(data_ == StagedData()) << "Patch.rtp is the patch data, byte for byte";
 
-    char shortProduct[MAX_PATH], shortShell[MAX_PATH];
+    // The hand-off names the command shell, DOSBox's in this prefix, by its short path.
+    char windows[MAX_PATH], shortProduct[MAX_PATH], shortShell[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
     ASSERT_TRUE(GetShortPathNameA(product_.c_str(), shortProduct, MAX_PATH));
-    ASSERT_TRUE(GetShortPathNameA(commandCom_.c_str(), shortShell, MAX_PATH));
+    ASSERT_TRUE(GetShortPathNameA(JoinPath(windows, "COMMAND.COM").c_str(), shortShell, MAX_PATH));
     const std::string s = shortProduct;
     ASSERT_TRUE(ReadFileBytes(JoinPath(product_, "PATCH.BAT"), &batch));
     EXPECT_EQ("@echo off\r\n" + s + "\\Patch.exe\r\ndel " + s + "\\Patch.exe\r\ndel " + s + "\\Patch.rtp\r\ndel " + s +
@@ -382,7 +379,7 @@ TEST_P(PatchScenario, CompleteRunFromThreeDisks)
         std::copy(field.begin(), field.end(), expectedPif.begin() + offset);
     };
     put(0x24, shortShell, 57);
-    put(0x65, product_, 47);
+    put(0x65, StartupFolderFor(product_), 47);
     put(0xA5, parameters, 63);
     put(0x1C5, parameters, 63);
     EXPECT_TRUE(expectedPif == pif) << "Patch.pif differs from the shipped one outside, or inside, its four fields";
@@ -393,6 +390,63 @@ TEST_P(PatchScenario, CompleteRunFromThreeDisks)
 
     // The registry: exactly the migrations, and nothing else.
     EXPECT_EQ("", RegistryDifferences(StoredByWindows95(before, ExpectedRegistry(before)), after));
+}
+
+TEST_P(PatchScenario, CompleteRunsGoOnThroughTheDosPhase)
+{
+    // Restarting in MS-DOS mode: once the run has ended, DOS runs what
+    // Patch.pif names, in its startup folder, by the short names that
+    // Windows keeps. PATCH.BAT runs the sample engine, which reports the
+    // Patch.rtp it found, then deletes the engine, its data and the PIF.
+    char crc[16];
+    snprintf(crc, sizeof(crc), "%08X", ComputeCrc32(0, data_.data(), (unsigned)data_.size()));
+    const std::string readsTheData = "Patch.rtp: " + std::to_string(data_.size()) + " bytes, CRC-32 " + crc;
+    Bytes component;
+    ASSERT_TRUE(ReadFileBytes(VersionFixture(release_ == "1.0" ? "release_1_0_0" : "release_95_0_a"), &component));
+    const struct {
+        const char *what, *product, *created;
+    } folders[] = {
+        {"the default folder", "C:\\Program Files\\Kelvane Palomid", "C:\\Program Files\\Kelvane Palomid"},
+        {"a folder of 8.3 names", "C:\\KP95\\PALOMID", "C:\\KP95"},
+        // Its long form would be cut by the startup field: it goes by its short form.
+        {"a folder too long for the startup field", "C:\\Program Files\\Kelvane Palomid Desktop Shell 95",
+         "C:\\Program Files\\Kelvane Palomid Desktop Shell 95"},
+    };
+    for (const auto &f : folders) {
+        SCOPED_TRACE(f.what);
+        RemoveTree(f.created);
+        PopulateInstallation(f.product);
+        const std::string s = ShortForm(product_);
+        LaunchLog launches(true);
+        RunResult run = RunFromDisks();
+        ExpectHandOffBoxes(run, 2);
+        const LaunchRecord launch = launches.AfterDosPhase();
+        ASSERT_TRUE(launch.dos.ended) << "no DOS phase was recorded";
+        EXPECT_EQ("ran", launch.dos.outcome);
+        EXPECT_EQ(StartupFolderFor(product_), launch.startupDir);
+        EXPECT_EQ(0, lstrcmpiA(s.c_str(), launch.dos.startup.c_str())) << launch.dos.startup;
+
+        // The engine ran in the product folder and read the patch data whole.
+        const std::vector<std::string> report = {"Sample patch engine (a stand-in for a real one)", "folder: " + s,
+                                                 readsTheData};
+        EXPECT_EQ(0, lstrcmpiA((s + "\\ENGINE.LOG").c_str(), launch.dos.engineLog.c_str())) << launch.dos.engineLog;
+        ASSERT_EQ(report.size(), launch.dos.engine.size());
+        for (size_t i = 0; i < report.size(); ++i)
+            EXPECT_EQ(0, lstrcmpiA(report[i].c_str(), launch.dos.engine[i].c_str())) << launch.dos.engine[i];
+        EXPECT_EQ(launch.dos.engine, launch.dos.screen) << "the screen shows what the log holds";
+
+        // The batch deleted the three files; it stays, and nothing else changed.
+        EXPECT_EQ((std::vector<std::string>{"ENGINE.LOG", "PATCH.BAT", "README.TXT", "ZELFSV4.DLL"}), ListDir(product_));
+        Bytes batch, readme, dll;
+        ASSERT_TRUE(ReadFileBytes(JoinPath(product_, "PATCH.BAT"), &batch));
+        EXPECT_EQ("@echo off\r\n" + s + "\\Patch.exe\r\ndel " + s + "\\Patch.exe\r\ndel " + s + "\\Patch.rtp\r\ndel " + s +
+                      "\\Patch.pif\r\n\r\n",
+                  std::string(batch.begin(), batch.end()));
+        EXPECT_TRUE(ReadFileBytes(JoinPath(product_, "README.TXT"), &readme) &&
+                    std::string(readme.begin(), readme.end()) == "kept as it is");
+        EXPECT_TRUE(ReadFileBytes(JoinPath(product_, "ZELFSV4.DLL"), &dll) && dll == component);
+        RemoveTree(f.created);
+    }
 }
 
 TEST_P(PatchScenario, OtherBuildsDiskIsAskedForAgainUntilTheRightOneIsIn)

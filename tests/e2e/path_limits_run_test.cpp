@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "expected_messages.h"
 #include "files.h"
 #include "installation.h"
 #include "launch_record.h"
@@ -32,6 +33,13 @@ std::string FolderOfLength(const std::string &base, size_t length)
     return path;
 }
 
+std::string ScratchTop()
+{
+    RemoveTree("C:\\ZL");
+    MakeDir("C:\\ZL");
+    return "C:\\ZL";
+}
+
 // Runs the patch from mediaDir; it must go all the way to the start of Patch.pif.
 void ExpectCompleteRun(const std::string &mediaDir, const std::string &productDir, const std::string &what)
 {
@@ -41,22 +49,29 @@ void ExpectCompleteRun(const std::string &mediaDir, const std::string &productDi
 
 class PathLimitsRun : public ::testing::Test {
 protected:
+    void TearDown() override { RemoveTree(top_); }
+
     ProductRegistryScope registry_;
     std::string base_ = ScratchDir("limits");
+    // A folder at the top of the drive, for deep folders whose short form
+    // must still fit MS-DOS mode.
+    std::string top_ = ScratchTop();
     Bytes engine_ = PatternBytes(64, 7);
     Bytes data_ = PatternBytes(1000, 8);
 
-    void LayMedia(const std::string &dir) { MakeMedia(dir, "95.0.a", engine_, PatternBytes(967), data_); }
+    void LayMedia(const std::string &dir) { MakeMedia(dir, "95.0.a", engine_, ShippedPif(), data_); }
 };
 
 TEST_F(PathLimitsRun, ProductFolderAtAndPastItsLimit)
 {
-    // "\ZELFSV4.DLL" is 12 characters: a 247-character folder names the
-    // component in 259, a 248-character one would need 260.
+    // "\\ZELFSV4.DLL" is 12 characters: a 247-character folder names the
+    // component in 259, a 248-character one would need 260. Near the top of
+    // the drive, the folder's short form fits what MS-DOS mode can be given.
     const std::string media = JoinPath(base_, "media");
     LayMedia(media);
 
-    const std::string atLimit = FolderOfLength(base_ + "\\p", 247);
+    const std::string atLimit = FolderOfLength(top_ + "\\p", 247);
+    ASSERT_LE(ShortForm(atLimit).size(), 47u);
     InstallProduct(atLimit, "release_95_0_a");
     ExpectCompleteRun(media, atLimit, "247-character product folder");
     Bytes staged;
@@ -67,7 +82,7 @@ TEST_F(PathLimitsRun, ProductFolderAtAndPastItsLimit)
     EXPECT_FALSE(ReadRegValue(HKEY_LOCAL_MACHINE, kRunKey, "Kelvane Palomid Loader").exists);
 
     ProductRegistryScope::Clear();
-    const std::string pastLimit = FolderOfLength(base_ + "\\q", 248);
+    const std::string pastLimit = FolderOfLength(top_ + "\\q", 248);
     InstallProduct(pastLimit, "release_95_0_a");
     const RegSnapshot before = SnapshotWatchedAreas();
     RunResult run = RunProgramFrom(media, "");
@@ -79,6 +94,34 @@ TEST_F(PathLimitsRun, ProductFolderAtAndPastItsLimit)
     EXPECT_EQ("", RegistryDifferences(before, SnapshotWatchedAreas()));
 }
 
+TEST_F(PathLimitsRun, FoldersMsDosModeCannotReachAreRefusedBeforeAnyChange)
+{
+    // Guards docs/behaviour.md, "Folders MS-DOS mode can reach". A folder
+    // whose short form has more than the 47 characters the PIF's startup
+    // field receives cannot be the folder DOS starts in: the run stops
+    // before the first change, the undo defaults of release 1.0 included.
+    const std::string media = JoinPath(base_, "media");
+    MakeMedia(media, "1.0", engine_, ShippedPif(), data_);
+    // A deep 247-character folder, and 8.3 names one character past the field.
+    const std::string folders[] = {FolderOfLength(base_ + "\\p", 247), "C:\\ZL\\KP95\\ABCDEFGH\\ABCDEFGH\\ABCDEFGH\\ABCDEFGH\\X"};
+    for (const std::string &product : folders) {
+        ProductRegistryScope::Clear();
+        InstallProduct(product, "release_1_0_0");
+        ASSERT_GT(ShortForm(product).size(), 47u) << product;
+        const RegSnapshot before = SnapshotWatchedAreas();
+        LaunchLog launches;
+        RunResult run = RunProgramFrom(media, "");
+        EXPECT_EQ(kFailed, run.exitCode) << Describe(run);
+        ASSERT_EQ(1u, run.boxes.size()) << Describe(run);
+        EXPECT_EQ("Update Cancelled", run.boxes[0].caption);
+        EXPECT_NE(0u, run.boxes[0].style & MB_ICONMASK) << "the information icon";
+        EXPECT_EQ(FolderTooDeepText(product), run.boxes[0].text);
+        EXPECT_EQ((std::vector<std::string>{"ZELFSV4.DLL"}), ListDir(product));
+        EXPECT_EQ("", RegistryDifferences(before, SnapshotWatchedAreas()));
+        EXPECT_EQ("", launches.StartedCommandLine(1000));
+    }
+}
+
 TEST_F(PathLimitsRun, ProductFolderAtItsLimitWithABlankStartsThePif)
 {
     // The launch line of a 247-character folder has 259 characters, the
@@ -86,16 +129,20 @@ TEST_F(PathLimitsRun, ProductFolderAtItsLimitWithABlankStartsThePif)
     // which must not make the line too long.
     const std::string media = JoinPath(base_, "media");
     LayMedia(media);
-    const std::string product = FolderOfLength(base_ + "\\with blank", 247);
+    // At the top of the drive, so that its short form fits MS-DOS mode.
+    RemoveTree("C:\\b b");
+    const std::string product = FolderOfLength("C:\\b b", 247);
+    ASSERT_LE(ShortForm(product).size(), 47u);
     InstallProduct(product, "release_95_0_a");
     LaunchLog launcher;
     RunResult run = RunProgramFrom(media, "");
     EXPECT_FALSE(run.timedOut);
-    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_EQ(1u, run.exitCode) << Describe(run);
     ASSERT_EQ(1u, run.boxes.size()) << "only the restart message";
     EXPECT_EQ("Kelvane Palomid 95.0.b Maintenance Release", run.boxes[0].caption);
     const std::string line = launcher.StartedCommandLine();
     EXPECT_NE(std::string::npos, line.find("\"" + product + "\\Patch.pif\"")) << line;
+    RemoveTree("C:\\b b");
 }
 
 TEST_F(PathLimitsRun, ProgramFolderAtItsLimit)

@@ -1,11 +1,13 @@
-// The hand-off's text work: the text of PATCH.BAT, one PIF field and the
-// command line of a launch, each into a buffer of exactly the size given.
+// The hand-off's text work: the text of PATCH.BAT, one PIF field, the startup
+// folder a PIF can be given and the command line of a launch, each into a
+// buffer of exactly the size given.
 // Input: bytes 0..1 are the batch buffer's capacity (little-endian, modulo
 // 1400), byte 2 the PIF field's byte count (modulo PIF_FIELD_BYTES + 1),
 // bytes 3..4 the launch line's capacity (modulo 300), bytes 5..6 the longest
 // line allowed (signed, modulo 300), byte 7 bit 0 set for no directory; the
 // rest is four texts, each ended by a NUL: the folder, the program, its
-// arguments and the PIF field's value.
+// arguments and the PIF field's value, which also stands for the folder's
+// short form.
 #include "fuzz_support.h"
 
 #include "handoff/handoff_text.h"
@@ -48,6 +50,19 @@ void CheckPifField(const std::string &value, int count)
         FUZZ_CHECK(field.data()[i] == ((size_t)i < value.size() ? value[(size_t)i] : 0));
 }
 
+// The startup folder is the folder while it fits the field's 47 bytes, else
+// its short form while that does, else none: never a text that would be cut.
+void CheckStartupFolder(const std::string &dir, const std::string &shortDir)
+{
+    const char *chosen = ChooseStartupFolder(dir.c_str(), shortDir.c_str());
+    if (dir.size() <= PIF_STARTUP_BYTES)
+        FUZZ_CHECK(chosen == dir.c_str());
+    else if (!shortDir.empty() && shortDir.size() <= PIF_STARTUP_BYTES)
+        FUZZ_CHECK(chosen == shortDir.c_str());
+    else
+        FUZZ_CHECK(!chosen);
+}
+
 // The line is [directory "\"] program and " " arguments, the path quoted when
 // a blank is in it; whole, or empty when it is longer than `longest` (quotes
 // not counted) or does not fit the buffer.
@@ -84,6 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     CheckBatch(dir, batchCapacity);
     CheckPifField(value, pifCount);
+    CheckStartupFolder(dir, value);
     CheckLaunchLine(noDirectory ? nullptr : dir.c_str(), program, arguments, lineCapacity, longest);
     return 0;
 }

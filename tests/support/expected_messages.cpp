@@ -20,3 +20,19 @@ bool IsDiskPrompt(const RecordedBox &box, int disk)
     return box.caption == "ZARized" && box.text == "Please insert disk " + std::to_string(disk) + "." &&
            box.style == (UINT)MB_OKCANCEL;
 }
+
+std::string FolderTooDeepText(const std::string &productDir)
+{
+    return "The upgrade cannot be completed in the folder " + productDir +
+           ".\n\nIts last step runs in MS-DOS mode, which reaches a folder only by an MS-DOS name of at most 47 "
+           "characters, and this folder has no such name.  Nothing has been changed.\n\nPlease install Kelvane "
+           "Palomid in a folder with a shorter path, then run the update again.";
+}
+
+std::string ShellTooDeepText(const std::string &shell)
+{
+    return "The upgrade cannot be completed: MS-DOS mode cannot start the command shell " + shell +
+           ".\n\nIts last step runs in MS-DOS mode, which starts the shell only by an MS-DOS name of at most 57 "
+           "characters.  Nothing has been changed.\n\nPlease view 'READNOW.TXT' for instructions on how to "
+           "manually apply the maintenance release.";
+}

@@ -13,6 +13,10 @@ extern const char kCantCopy[];
 extern const char kAlreadyPatched[];
 // Message 2012 for these releases and patch name, caption "Update Cancelled".
 std::string WrongPatchText(const std::string &expected, const std::string &installed, const std::string &patch);
+// Messages 2020 and 2021, caption "Update Cancelled": MS-DOS mode cannot be
+// given the product folder, or the command shell.
+std::string FolderTooDeepText(const std::string &productDir);
+std::string ShellTooDeepText(const std::string &shell);
 // The disk prompt (message 2014) for disk `disk`: caption "ZARized", OK and Cancel.
 bool IsDiskPrompt(const RecordedBox &box, int disk);
 

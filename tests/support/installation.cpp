@@ -34,6 +34,13 @@ void InstallProduct(const std::string &productDir, const std::string &fixture, c
     RegisterProduct(registeredText.empty() ? productDir : registeredText);
 }
 
+Bytes ShippedPif()
+{
+    Bytes pif;
+    ReadFileBytes(BuildPath("PATCH.PIF"), &pif);
+    return pif;
+}
+
 Bytes FirstPiece(unsigned count, const Bytes &data)
 {
     Bytes piece(4 + data.size());

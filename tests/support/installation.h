@@ -17,6 +17,9 @@ std::string BuildPath(const std::string &relative);
 void InstallProduct(const std::string &productDir, const std::string &fixture,
                     const std::string &registeredText = "");
 
+// The Patch.pif this build ships (build/PATCH.PIF).
+Bytes ShippedPif();
+
 // Lays out one-disk patch media in mediaDir: PATCH.DLL, PATCH.PIF, patch.ini
 // naming the release (no patch.ini when release is empty) and PATCH.0
 // holding the whole patch data with a piece count of 1.

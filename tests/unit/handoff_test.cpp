@@ -9,6 +9,7 @@
 #include <string>
 
 #include "driver/driver.h"
+#include "expected_messages.h"
 #include "files.h"
 #include "handoff/handoff.h"
 #include "handoff/handoff_text.h"
@@ -268,6 +269,57 @@ TEST(LaunchLine, QuotesDoNotCountAgainstTheLongestLine)
         EXPECT_EQ(c.line ? c.line : "", std::string(line)) << c.program << " " << c.capacity << " " << c.longest;
         EXPECT_EQ('z', line[c.capacity]) << "nothing is written past the buffer";
     }
+}
+
+// --- what MS-DOS mode can be given ---------------------------------------------
+
+TEST_F(Handoff, FoldersAndShellsMsDosModeCannotReachAreRefusedWithTheirMessage)
+{
+    // Guards docs/behaviour.md, "Folders MS-DOS mode can reach".
+    char windowsDir[MAX_PATH] = "";
+    GetWindowsDirectoryA(windowsDir, MAX_PATH);
+    RemoveTree("C:\\ZHFIT");
+    std::string longNames = ScratchDir("handoff-fit") + "\\Kelvane Palomid Folder\\Product With Long Names";
+    MakeDir(longNames);
+    // A Windows folder whose COMMAND.COM path has 58 characters (no file
+    // there, so its long form stands).
+    std::string deepWindows = ShortNamedFolderOfLength("C:\\ZHFIT\\WIN", 46);
+    const struct {
+        std::string windowsDir, productDir;
+        std::string refusal;  // "" when the hand-off fits
+    } cases[] = {
+        {windowsDir, ShortNamedFolderOfLength("C:\\ZHFIT\\AA", 47), ""},
+        {windowsDir, longNames, ""},  // by its short form
+        {windowsDir, ShortNamedFolderOfLength("C:\\ZHFIT\\B", 48), "folder"},
+        {windowsDir, FolderWithoutShortForm(ScratchDir("handoff-fit-blanks")), "folder"},
+        {windowsDir, "C:\\ZHFIT\\not here", "folder"},
+        {ShortNamedFolderOfLength("C:\\ZHFIT\\W", 45), "C:\\ZHFIT\\AA", ""},
+        {deepWindows, "C:\\ZHFIT\\AA", "shell"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.windowsDir + " " + c.productDir);
+        MessageBoxRecorder recorder;
+        EXPECT_EQ(c.refusal.empty() ? 1 : 0, CheckHandoffFits(c.windowsDir.c_str(), c.productDir.c_str()));
+        if (c.refusal.empty()) {
+            EXPECT_TRUE(recorder.boxes().empty());
+            continue;
+        }
+        ASSERT_EQ(1u, recorder.boxes().size());
+        EXPECT_EQ("Update Cancelled", recorder.boxes()[0].caption);
+        EXPECT_EQ((UINT)MB_ICONINFORMATION, recorder.boxes()[0].style);
+        EXPECT_EQ(c.refusal == "shell" ? ShellTooDeepText(JoinPath(deepWindows, "COMMAND.COM"))
+                                       : FolderTooDeepText(c.productDir),
+                  recorder.boxes()[0].text);
+    }
+
+    // The folder that fits by its short form is given to the PIF in that form.
+    Bytes shipped;
+    ASSERT_TRUE(ReadFileBytes(BuildPath("PATCH.PIF"), &shipped));
+    std::string pif = JoinPath(longNames, "Patch.pif");
+    ASSERT_TRUE(WriteFileBytes(pif, shipped));
+    EXPECT_EQ(1, PatchPifFile(pif.c_str(), longNames.c_str(), "C:\\COMMAND.COM", "/c C:\\APP\\PATCH.BAT"));
+    EXPECT_EQ(ShortForm(longNames), std::string(ReadText(pif).c_str() + 0x65));
+    RemoveTree("C:\\ZHFIT");
 }
 
 // --- the launch ----------------------------------------------------------------

@@ -15,8 +15,12 @@
 #     then reads each one back: its listing and label must be exactly the
 #     folder's files and the disk's label, and its files, copied out into
 #     COPIES/DISK1, COPIES/DISK2, ..., must equal the folder's byte for byte.
-#     The images appear in SET only once all of them are verified.
+#     Then a DOS reads them: DOSBox mounts each image as drive A: and copies
+#     its files out with DOS's COPY, and those too must be the folder's files,
+#     under their 8.3 names, byte for byte. The images appear in SET only once
+#     all of them are verified.
 set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
 export LC_ALL=C  # mdir's figures and listings in one fixed form
 formats=(1440 720 2880)
 
@@ -26,9 +30,9 @@ fail() { echo "make media: $*" >&2; exit 1; }
 mkfs_fat=$(PATH=$PATH:/usr/sbin:/sbin command -v mkfs.fat || true)
 missing=()
 [ -n "$mkfs_fat" ] || missing+=(mkfs.fat)
-for tool in mcopy mdir minfo; do command -v "$tool" >/dev/null || missing+=("$tool"); done
+for tool in mcopy mdir minfo dosbox; do command -v "$tool" >/dev/null || missing+=("$tool"); done
 [ ${#missing[@]} -eq 0 ] ||
-    fail "floppy images need dosfstools (mkfs.fat) and mtools (mcopy, mdir, minfo); this machine lacks $(IFS=,; echo "${missing[*]}" | sed 's/,/, /g'): run make deps (scripts/install-deps.sh) as root"
+    fail "floppy images need dosfstools (mkfs.fat), mtools (mcopy, mdir, minfo) and DOSBox (dosbox); this machine lacks $(IFS=,; echo "${missing[*]}" | sed 's/,/, /g'): run make deps (scripts/install-deps.sh) as root"
 
 # A blank image of KB kilobytes labelled LABEL, at IMG (which must not exist).
 format_image() { "$mkfs_fat" -C -n "$3" "$1" "$2" >/dev/null || fail "mkfs.fat could not format a $2 KB image"; }
@@ -116,8 +120,30 @@ write)
         done
         summary+=("$image: $(stat -c %s "$img") bytes ($kb KB), label \"$label\", $(basename -a "${files[@]}" | tr '\n' ' ')($(free_bytes "$img") bytes free)")
     done
+    # Read back by a DOS: one DOSBox run puts each image in drive A: in turn.
+    dos=$scratch/dos
+    {
+        echo "mount c \"$dos\""
+        for n in "${disks[@]}"; do
+            mkdir -p "$dos/DISK$n"
+            printf 'imgmount a "%s" -t floppy\ncopy A:\\*.* C:\\DISK%s\nimgmount -u a\n' "$scratch/DISK$n.IMG" "$n"
+        done
+    } >"$scratch/autoexec"
+    "$root/scripts/dosbox.sh" "$scratch/autoexec" || fail "DOSBox could not read the images"
+    for n in "${disks[@]}"; do
+        folder=$set_dir/DISK$n
+        expected=$(cd "$folder" && printf '%s\n' * | tr '[:lower:]' '[:upper:]' | sort)
+        copied=$(cd "$dos/DISK$n" && find . -type f -printf '%f\n' | sort)
+        [ "$copied" = "$expected" ] ||
+            fail "DISK$n.IMG, read by DOS, gives [${copied//$'\n'/ }] instead of [${expected//$'\n'/ }]"
+        for f in "$folder"/*; do
+            name=$(basename "$f")
+            cmp -s "$f" "$dos/DISK$n/${name^^}" ||
+                fail "DISK$n.IMG, read by DOS, gives $name with other bytes than DISK$n/$name"
+        done
+    done
     for n in "${disks[@]}"; do mv "$scratch/DISK$n.IMG" "$set_dir/DISK$n.IMG"; done
-    echo "floppy images, each read back and equal to its folder:"
+    echo "floppy images, each read back by mtools and by DOS and equal to its folder:"
     printf '  %s\n' "${summary[@]}"
     ;;
 *)

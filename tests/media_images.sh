@@ -1,9 +1,10 @@
 #!/bin/bash
-# The media builder's floppy images, read back with mtools: sets of 720 KB and
-# 1.44 MB images for one payload (the second replacing the first whole),
-# refusals that leave OUT as it was (more than 50 pieces, an OUT holding other
-# files, missing mtools), a DISK size of no standard format, images whose
-# files do not fit, and the labels of sets past nine disks.
+# The media builder's floppy images, read back with mtools and by DOS: sets of
+# 720 KB and 1.44 MB images for one payload (the second replacing the first
+# whole), refusals that leave OUT as it was (more than 50 pieces, an OUT
+# holding other files, missing mtools or DOSBox), a DISK size of no standard
+# format, images whose files do not fit, and the labels of sets past nine
+# disks.
 #   media_images.sh BUILD_DIR
 set -euo pipefail
 export LC_ALL=C
@@ -88,6 +89,7 @@ section "720 KB images (DISK=730112) for 3,000,000 bytes of data: five disks"
 media "$base/engine.bin" "$base/data.bin" 1.0 "$out" 730112
 expect_success "720 KB set"
 grep -q '^verified: the 5 pieces join back' "$base/last.txt" || { show_last; fail "720 KB set: not verified as 5 pieces"; }
+grep -q '^floppy images, each read back by mtools and by DOS' "$base/last.txt" || { show_last; fail "720 KB set: not read back by DOS"; }
 check_set "$out" 720 5
 
 section "1.44 MB images (the default) for the same data, replacing the 720 KB set whole: three disks"
@@ -113,20 +115,27 @@ expect_refusal "foreign OUT" "holds notes.txt, which is no part of a media set: 
 [ "$(snapshot "$base/busy")" = "$before" ] || fail "foreign OUT: its contents changed"
 no_leftovers "$base/busy" "foreign OUT"
 
-section "mtools missing: refused before anything is written"
-nomtools=$base/path-without-mtools
-mkdir -p "$nomtools"
-for tool in /usr/bin/* /usr/sbin/* /bin/* /sbin/*; do
-    name=${tool##*/}
-    case $name in mtools | mcopy | mdir | minfo | mformat | mlabel) continue ;; esac
-    [ -e "$nomtools/$name" ] || ln -s "$tool" "$nomtools/$name"
+# A PATH holding every tool of this machine but the ones named.
+path_without() {
+    local dir=$base/path-without-$1 tool name
+    mkdir -p "$dir"
+    for tool in /usr/bin/* /usr/sbin/* /bin/* /sbin/*; do
+        name=${tool##*/}
+        [[ " $* " == *" $name "* ]] && continue
+        [ -e "$dir/$name" ] || ln -s "$tool" "$dir/$name"
+    done
+    echo "$dir"
+}
+for missing in "mtools mcopy mdir minfo mformat mlabel|mcopy, mdir, minfo" "dosbox|dosbox"; do
+    tools=${missing%|*} lacks=${missing#*|}
+    section "${tools%% *} missing: refused before anything is written"
+    status=0
+    PATH=$(path_without $tools) MEDIA_IMAGES=1 "$root/scripts/make-media.sh" "$base/engine.bin" "$base/data.bin" 1.0 \
+        "$base/fresh" >"$base/last.txt" 2>&1 || status=$?
+    expect_refusal "no ${tools%% *}" "this machine lacks $lacks: run make deps"
+    [ ! -e "$base/fresh" ] || fail "no ${tools%% *}: OUT was created"
+    no_leftovers "$base/fresh" "no ${tools%% *}"
 done
-status=0
-PATH=$nomtools MEDIA_IMAGES=1 "$root/scripts/make-media.sh" "$base/engine.bin" "$base/data.bin" 1.0 "$base/fresh" \
-    >"$base/last.txt" 2>&1 || status=$?
-expect_refusal "no mtools" "this machine lacks mcopy, mdir, minfo: run make deps"
-[ ! -e "$base/fresh" ] || fail "no mtools: OUT was created"
-no_leftovers "$base/fresh" "no mtools"
 
 section "DISK=200000, no standard format: folders only, and the reason"
 head -c 300000 /dev/urandom >"$base/small.bin"

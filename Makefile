@@ -12,15 +12,19 @@ all: build
 deps:
 	@scripts/install-deps.sh
 
+# A build folder is configured once, when it is new; after that the build
+# itself configures again whenever a CMake file changes.
 build: deps
-	cmake -S . -B build/i686 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+	[ -f build/i686/CMakeCache.txt ] || \
+		cmake -S . -B build/i686 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
 	cmake --build build/i686 -j $(JOBS)
 	cp build/i686/PATCH.PIF build/PATCH.PIF
 
 # The x86_64 twin, for the staging benchmark only: timings under qemu's
 # emulated i386 would mislead.
 build-x64: deps
-	cmake -S . -B build/x64 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x64.cmake >/dev/null
+	[ -f build/x64/CMakeCache.txt ] || \
+		cmake -S . -B build/x64 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x64.cmake >/dev/null
 	cmake --build build/x64 -j $(JOBS)
 
 test: build
@@ -29,9 +33,9 @@ test: build
 demo: build
 	scripts/demo.sh
 
-# make media ENGINE=<file> DATA=<file> RELEASE=<1.0|95.0.a> OUT=<folder> [DISK=<bytes>] [IMAGES=1]
+# make media ENGINE=<file> DATA=<file> RELEASE=<1.0|95.0.a> OUT=<folder> [DISK=<bytes>] [IMAGES=1] [DOWNLOAD=1]
 media: build
-	MEDIA_IMAGES=$(IMAGES) scripts/make-media.sh "$(ENGINE)" "$(DATA)" "$(RELEASE)" "$(OUT)" $(DISK)
+	MEDIA_IMAGES=$(IMAGES) MEDIA_DOWNLOAD=$(DOWNLOAD) scripts/make-media.sh "$(ENGINE)" "$(DATA)" "$(RELEASE)" "$(OUT)" $(DISK)
 
 # make bench [MIB=<size>]: the staging benchmark on the x86_64 twin (see bench/README.md).
 bench: build-x64

@@ -27,6 +27,11 @@ struct JoinState {
     int checked;  // a record was read: every piece is checked against it
     unsigned int recordPieces;
     PieceEntry record[PIECE_RECORD_MAX_PIECES];
+    // One block for every piece, as large as the largest piece so far: a
+    // fresh block for each piece would cost more than moving its bytes.
+    HGLOBAL block;
+    unsigned char *bytes;
+    DWORD blockBytes;
 };
 
 // What became of one opened piece.
@@ -95,14 +100,25 @@ static int MatchesRecord(const JoinState *state, DWORD index, const unsigned cha
     return entry->size == size && entry->crc == ComputeCrc32(0, bytes, size);
 }
 
-// Reads one open piece whole into its own block and, when it is the piece
+// The join's block, grown to hold size bytes; 0 when it cannot be had.
+static unsigned char *BlockFor(JoinState *state, DWORD size)
+{
+    if (size > state->blockBytes) {
+        if (state->bytes)
+            FreeBlock(state->block);
+        state->bytes = (unsigned char *)AllocateBlock(size, &state->block);
+        state->blockBytes = state->bytes ? size : 0;
+    }
+    return state->bytes;
+}
+
+// Reads one open piece whole into the join's block and, when it is the piece
 // wanted, appends its data to the output. Nothing of a piece is written
 // before all of it has been read (and checked, with a record).
 static PieceOutcome AppendPiece(HANDLE piece, DWORD index, HANDLE output, JoinState *state)
 {
     DWORD size;
     DWORD header = index == 0 ? SPLIT_HEADER_BYTES : 0;
-    HGLOBAL block;
     unsigned char *bytes;
     PieceOutcome outcome = PIECE_DONE;
     // A piece of 4 GB or more, or a piece 0 without its whole count, is
@@ -110,7 +126,7 @@ static PieceOutcome AppendPiece(HANDLE piece, DWORD index, HANDLE output, JoinSt
     // the join, as it always has.
     if (!GetFileSize32(piece, &size) || size < header || (state->checked && size != state->record[index].size))
         return state->checked ? PIECE_ASK_AGAIN : PIECE_STOP;
-    bytes = (unsigned char *)AllocateBlock(size, &block);
+    bytes = size > 0 ? BlockFor(state, size) : 0;
     if (!bytes) {
         // An empty piece gets no block and adds nothing (its recorded CRC is
         // 0, the parser sees to that). A larger piece without a block keeps
@@ -133,7 +149,6 @@ static PieceOutcome AppendPiece(HANDLE piece, DWORD index, HANDLE output, JoinSt
             state->writtenBytes += WriteBytes(output, bytes + header, size - header);
         }
     }
-    FreeBlock(block);
     return outcome;
 }
 
@@ -189,6 +204,8 @@ int JoinSpannedFile(const char *name, const char *sourceDir, const char *product
             CloseHandle(output);
         }
     }
+    if (state.bytes)
+        FreeBlock(state.block);
     if (!joined)
         ShowStringMessage(IDS_ERROR, IDS_CANT_COPY, MB_OK);
     return joined;

@@ -11,6 +11,7 @@ struct SplitInput {
     const char *path;
     HANDLE file;
     DWORD bytesLeft;  // of the input, not yet read
+    void *buffer;     // one block for every piece: the most data a piece receives
 };
 
 // The splitter's own messages: caption "Error", an OK button, no icon. The
@@ -41,11 +42,16 @@ static UINT RefusalText(SplitPlanOutcome outcome)
     }
 }
 
+// The data piece `index` receives: what the input still has for it, never
+// more than its entry.
+static DWORD PieceData(int size, int index, DWORD bytesLeft)
+{
+    DWORD wanted = PieceDataBytes(size, index);
+    return wanted < bytesLeft ? wanted : bytesLeft;
+}
+
 // Writes piece `index`: the count first for piece 0, then its data, read
-// with one request into one block and written with one request. The block
-// holds only what the input still has for this piece, never the whole entry:
-// a size far beyond the data (up to 2 GB) must not ask for memory the data
-// does not need, and a piece planned past the end of the data gets no block.
+// with one request into the split's block and written with one request.
 // 1 only when the piece was created and holds exactly what the plan gives it:
 // its full data, or for the last planned piece the rest of the input (0 bytes
 // past the end).
@@ -53,10 +59,7 @@ static int WritePiece(SplitInput *input, int index, int size, int pieceCount)
 {
     char name[PATH_CHARS];
     HANDLE piece;
-    HGLOBAL block = 0;
-    void *buffer = 0;
-    DWORD wanted = PieceDataBytes(size, index);
-    DWORD expected = wanted < input->bytesLeft ? wanted : input->bytesLeft;
+    DWORD expected = PieceData(size, index, input->bytesLeft);
     DWORD got = 0;
     int whole;
     FormPieceName(name, PATH_CHARS, input->path, index);
@@ -65,12 +68,10 @@ static int WritePiece(SplitInput *input, int index, int size, int pieceCount)
         ShowSplitMessage(IDS_SPLIT_PIECE_FAILED, name);
         return 0;
     }
-    if (expected > 0)
-        buffer = AllocateBlock(expected, &block);
-    whole = expected == 0 || buffer != 0;
+    whole = expected == 0 || input->buffer != 0;
     if (whole) {
-        if (buffer) {
-            got = ReadBytes(input->file, buffer, expected);
+        if (expected > 0) {
+            got = ReadBytes(input->file, input->buffer, expected);
             input->bytesLeft -= got;
             whole = got == expected;
         }
@@ -83,10 +84,8 @@ static int WritePiece(SplitInput *input, int index, int size, int pieceCount)
             whole = WriteBytes(piece, header, SPLIT_HEADER_BYTES) == SPLIT_HEADER_BYTES && whole;
         }
         if (got > 0)
-            whole = WriteBytes(piece, buffer, got) == got && whole;
+            whole = WriteBytes(piece, input->buffer, got) == got && whole;
     }
-    if (buffer)
-        FreeBlock(block);
     CloseHandle(piece);
     if (!whole)
         ShowSplitMessage(IDS_SPLIT_PIECE_FAILED, name);
@@ -116,11 +115,27 @@ static int SplitOpenFile(SplitInput *input, int *sizes)
         ShowSplitMessage(RefusalText(outcome), "");
         return 0;
     }
+    // One block serves every piece, as large as the most data one receives:
+    // never the whole entry, since a size far beyond the data (up to 2 GB)
+    // must not ask for memory the data does not need. A fresh block for each
+    // piece would cost more than moving its bytes. No data, no block.
+    DWORD largest = 0;
+    DWORD left = size;
+    HGLOBAL block = 0;
+    int written = 1;
+    for (index = 0; index < SPLIT_TABLE_ENTRIES && sizes[index] != 0; ++index) {
+        DWORD data = PieceData(sizes[index], index, left);
+        left -= data;
+        if (data > largest)
+            largest = data;
+    }
+    input->buffer = AllocateBlock(largest, &block);
     // Sizes given beyond what the file needs still get their (empty) pieces.
-    for (index = 0; index < SPLIT_TABLE_ENTRIES && sizes[index] != 0; ++index)
-        if (!WritePiece(input, index, sizes[index], pieceCount))
-            return 0;
-    return 1;
+    for (index = 0; written && index < SPLIT_TABLE_ENTRIES && sizes[index] != 0; ++index)
+        written = WritePiece(input, index, sizes[index], pieceCount);
+    if (input->buffer)
+        FreeBlock(block);
+    return written;
 }
 
 int SplitSpannedFile(const char *path, int *sizes)
@@ -136,6 +151,7 @@ int SplitSpannedFile(const char *path, int *sizes)
         return 0;
     input.path = path;
     input.bytesLeft = 0;
+    input.buffer = 0;
     input.file = OpenForReading(path);
     if (input.file == INVALID_HANDLE_VALUE) {
         ShowSplitMessage(IDS_NO_SOURCE_FILE, "");

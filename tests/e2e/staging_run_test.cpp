@@ -88,7 +88,7 @@ TEST_F(SplitterRun, WorkedResultsByteForByte)
 
 TEST_F(SplitterRun, SizesFarBeyondTheDataStillSplitIt)
 {
-    // Guards docs/behaviour.md, "Splitter blocks sized to the data".
+    // Guards docs/behaviour.md, "Blocks sized to the data".
     // A size up to 2 GB for a small file: each piece takes only the data
     // there is, so even a 32-bit process, which cannot hold 2 GB, writes
     // every piece; a piece planned past the end is created empty.

@@ -1,16 +1,21 @@
-# The program's pure text and number work: the source files that call no
-# Win32. The program builds them with the rest (CMakeLists.txt); the host
-# project (tests/host/CMakeLists.txt) builds them alone, for Linux, into the
-# sanitized library its libFuzzer targets and its CRC check link. That they
-# build there at all keeps them free of Win32. Paths are from the top of the
-# source tree.
-set(ZARIZED_PURE_SOURCES
+# The pure text and number work of both programs: the source files that call
+# no Win32. The programs build them with the rest (CMakeLists.txt); the host
+# project (tests/host/CMakeLists.txt) builds them all alone, for Linux, into
+# the sanitized library its libFuzzer targets and its CRC check link. That
+# they build there at all keeps them free of Win32. Paths are from the top of
+# the source tree.
+
+# The runtime's routines and the CRC, which ZARIZED.EXE and the download
+# extractor share.
+set(ZARIZED_PURE_BASE_SOURCES
     src/runtime/memory_ops.cpp
     src/runtime/scan_long.cpp
     src/runtime/split_path.cpp
     src/runtime/string_ops.cpp
     src/runtime/tokenize.cpp
-    src/staging/crc32.cpp
+    src/staging/crc32.cpp)
+# ZARIZED.EXE's parts.
+set(ZARIZED_PURE_PART_SOURCES
     src/staging/piece_name.cpp
     src/staging/piece_record.cpp
     src/staging/split_plan.cpp
@@ -27,3 +32,7 @@ set(ZARIZED_PURE_SOURCES
     src/driver/classify_release.cpp
     src/driver/release_text.cpp
     src/driver/splitter_command.cpp)
+# The download extractor's.
+set(ZARIZED_PURE_EXTRACTOR_SOURCES
+    src/extractor/download_format.cpp)
+set(ZARIZED_PURE_SOURCES ${ZARIZED_PURE_BASE_SOURCES} ${ZARIZED_PURE_PART_SOURCES} ${ZARIZED_PURE_EXTRACTOR_SOURCES})

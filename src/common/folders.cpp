@@ -1,18 +1,5 @@
-// The registered product folder, and the folder form every part uses.
+// The registered product folder.
 #include "common.h"
-
-void StripTrailingBackslash(char *path)
-{
-    char *last;
-    char *next;
-    if (!path[0])
-        return;
-    last = path;
-    for (next = CharNextA(last); *next; next = CharNextA(last))
-        last = next;
-    if (last[0] == '\\' && next - last == 1)
-        last[0] = 0;
-}
 
 int ReadRegisteredFolder(char *folder, DWORD readBytes, DWORD *type)
 {

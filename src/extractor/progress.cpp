@@ -1,0 +1,53 @@
+// The extractor's progress window and its messages.
+#include "extractor.h"
+#include "../../res/extractor_resource.h"
+#include "../runtime/runtime.h"
+
+static INT_PTR CALLBACK ProgressDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    (void)window;
+    (void)message;
+    (void)wParam;
+    (void)lParam;
+    return FALSE;
+}
+
+// The percentage shown, so that the text changes only when it does.
+static unsigned long ShownPercent;
+
+HWND ShowUnpackProgress(UINT textId)
+{
+    HWND window = CreateDialogParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_X_PROGRESS), GetDesktopWindow(),
+                                     ProgressDlgProc, 0);
+    ShownPercent = 0xFFFFFFFF;
+    SetUnpackProgress(window, textId, 0, 1);
+    return window;
+}
+
+void SetUnpackProgress(HWND window, UINT textId, DWORDLONG done, DWORDLONG total)
+{
+    char format[MESSAGE_STRING_CHARS];
+    char text[MESSAGE_TEXT_CHARS];
+    MSG message;
+    unsigned long percent = (unsigned long)(total ? done * 100 / total : 100);
+    if (!window || percent == ShownPercent)
+        return;
+    ShownPercent = percent;
+    LoadMessageString(textId, format);
+    wsprintfA(text, format, percent);
+    SetDlgItemTextA(window, IDC_X_PROGRESS_TEXT, text);
+    // No message loop runs while the data moves: let the window repaint.
+    while (PeekMessageA(&message, 0, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
+void ShowExtractorMessage(UINT textId, const char *first, const char *second, const char *third)
+{
+    char caption[MESSAGE_STRING_CHARS];
+    char format[MESSAGE_STRING_CHARS];
+    char text[MESSAGE_TEXT_CHARS];
+    LoadMessageString(IDS_X_CAPTION, caption);
+    LoadMessageString(textId, format);
+    wsprintfA(text, format, first, second, third);
+    MessageBoxA(0, text, caption, MB_OK);
+}

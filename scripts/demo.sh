@@ -8,6 +8,8 @@
 # DOS launcher records what it was asked to start) and the program ends with 1.
 # Then Windows restarts in MS-DOS mode: DOSBox runs what Patch.pif names, and
 # PATCH.BAT runs the sample patch engine and deletes what it no longer needs.
+# Last, the download build of the same patch (1-to-95B.EXE, one file) patches
+# a second sample installation.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || exec "$root/scripts/bench32.sh" "$0" "$@"
@@ -34,18 +36,18 @@ cp "$root/scripts/demo/sample.reg" "$demo/sample.reg"
 wine regedit /S 'Z:'"$(sed 's#/#\\#g' <<<"$demo/sample.reg")" >/dev/null
 echo "product folder C:\\Program Files\\Kelvane Palomid, release 1.0.0 (its ZELFSV4.DLL says so)"
 
-section "making patch media with the media builder: disks of 60,000 bytes"
+section "making patch media with the media builder: disks of 100,000 bytes"
 work=$demo/build-input
 mkdir -p "$work"
-head -c 100000 /dev/urandom >"$work/Patch.rtp"
+head -c 150000 /dev/urandom >"$work/Patch.rtp"
 # The engine is the sample one, a stand-in for a real patch engine.
 cp "$build/ENGINE.COM" "$work/engine.bin"
-MEDIA_WINEPREFIX=$demo/media-prefix "$root/scripts/make-media.sh" "$work/engine.bin" "$work/Patch.rtp" 1.0 \
-    "$demo/disks" 60000
+MEDIA_WINEPREFIX=$demo/media-prefix MEDIA_DOWNLOAD=1 "$root/scripts/make-media.sh" "$work/engine.bin" "$work/Patch.rtp" 1.0 \
+    "$demo/disks" 100000
 # The other build of the patch: pieces of the same names and sizes, other bytes.
-head -c 100000 /dev/urandom >"$work/Other.rtp"
+head -c 150000 /dev/urandom >"$work/Other.rtp"
 MEDIA_WINEPREFIX=$demo/media-prefix "$root/scripts/make-media.sh" "$work/engine.bin" "$work/Other.rtp" 95.0.a \
-    "$demo/other-disks" 60000 >/dev/null
+    "$demo/other-disks" 100000 >/dev/null
 echo "also made: the disks of the 95.0.a build, in $demo/other-disks"
 echo "disk 1's patch.ini, with the record of the pieces that every disk is checked against:"
 sed 's/\r$//; s/^/  | /' "$demo/disks/DISK1/patch.ini"
@@ -108,9 +110,15 @@ else
     echo "no launch was recorded"
 fi
 
-section "restart in MS-DOS mode: what DOS did"
-if grep -q '^dos end' "$launches" 2>/dev/null; then
-    field() { sed -n "s/^dos $1=//p" "$launches" | tr -d '\r'; }
+# What DOS did in the DOS phase recorded in the launch log $1, for the
+# product folder $2.
+report_dos_phase() {
+    local log=$1 folder=$2 reported made
+    if ! grep -q '^dos end' "$log" 2>/dev/null; then
+        echo "DOS did not run: no DOS phase was recorded"
+        return
+    fi
+    field() { sed -n "s/^dos $1=//p" "$log" | tr -d '\r'; }
     echo "DOS phase: $(field phase)"
     echo "current folder: $(field startup)"
     echo "ran: $(field run)"
@@ -126,7 +134,27 @@ if grep -q '^dos end' "$launches" 2>/dev/null; then
         echo "the engine's CRC-32 '$reported' is not $made, that of the data the media were made from"
     fi
     echo "the product folder after the batch (Patch.exe, Patch.rtp and Patch.pif deleted, PATCH.BAT kept):"
-    (cd "$product" && ls -l | awk 'NR > 1 { printf "  %-14s %8s bytes\n", $9, $5 }')
+    (cd "$folder" && ls -l | awk 'NR > 1 { printf "  %-14s %8s bytes\n", $9, $5 }')
+}
+
+section "restart in MS-DOS mode: what DOS did"
+report_dos_phase "$launches" "$product"
+
+section "the download build: 1-to-95B.EXE patches a second sample installation"
+second="$drive_c/KP2/PALOMID"
+mkdir -p "$second" "$drive_c/Downloads"
+cp "$build/fixtures/release_1_0_0/ZELFSV4.DLL" "$second/"
+wine reg add 'HKLM\Software\Quorvel\InstalledApps' /v 'Kelvane Palomid' /d 'C:\KP2\PALOMID' /f >/dev/null
+echo "product folder C:\\KP2\\PALOMID, release 1.0.0; the download, one file:"
+cp "$demo/disks/1-to-95B.EXE" "$drive_c/Downloads/"
+echo "  C:\\Downloads\\1-to-95B.EXE  $(stat -c %s "$drive_c/Downloads/1-to-95B.EXE") bytes"
+ZARIZED_LAUNCH_LOG='C:\download-launches.txt' ZARIZED_DOS_PHASE=$root/scripts/dos-phase.sh \
+    runboxes "C:\\Downloads\\1-to-95B.EXE" "C:\\Downloads" | tee "$demo/download-run.txt"
+for _ in $(seq 300); do grep -q '^dos end' "$drive_c/download-launches.txt" 2>/dev/null && break; sleep 0.2; done
+left=$(find "$drive_c/users" -maxdepth 4 -type d -name 'ZAR[0-9][0-9][0-9][0-9][0-9]' | wc -l)
+if [ "$left" -eq 0 ]; then
+    echo "the download removed what it unpacked: no ZARnnnnn folder is left below the temporary folder"
 else
-    echo "DOS did not run: no DOS phase was recorded"
+    echo "the download left $left ZARnnnnn folders below the temporary folder"
 fi
+report_dos_phase "$drive_c/download-launches.txt" "$second"

@@ -55,7 +55,7 @@ check_set() {
         img=$out/DISK$n.IMG
         [ "$(stat -c %s "$img")" -eq $((kb * 1024)) ] || fail "DISK$n.IMG is $(stat -c %s "$img") bytes, not $kb KB"
         if [ "$n" -eq 1 ]; then
-            expected=$(printf '%s\n' PATCH.0 PATCH.DLL PATCH.PIF ZARIZED.EXE patch.ini | sort)
+            expected=$(printf '%s\n' PATCH.0 PATCH.DLL PATCH.PIF READNOW.TXT ZARIZED.EXE patch.ini | sort)
         else
             expected="PATCH.$((n - 1))"
         fi

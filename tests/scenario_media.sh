@@ -1,6 +1,7 @@
 #!/bin/bash
 # Builds, with the patch-media builder, the two media sets (one per release
-# served) that the end-to-end patch scenarios run from.
+# served), each with its download build, that the end-to-end patch scenarios
+# run from.
 #   scenario_media.sh BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,6 +15,6 @@ cp "$build/ENGINE.COM" "$out/engine.bin"
 # have pieces of the same names and sizes, and only their bytes tell them apart.
 for release in 1.0 95.0.a; do
     head -c 450000 /dev/urandom >"$out/data-$release.bin"
-    MEDIA_BUILD=$build MEDIA_WINEPREFIX=$build/media-prefix \
+    MEDIA_BUILD=$build MEDIA_WINEPREFIX=$build/media-prefix MEDIA_DOWNLOAD=1 \
         "$root/scripts/make-media.sh" "$out/engine.bin" "$out/data-$release.bin" "$release" "$out/media-$release" 200000
 done

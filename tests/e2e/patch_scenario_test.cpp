@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "expected_messages.h"
 #include "files.h"
 #include "staging/crc32.h"
 #include "installation.h"
@@ -318,7 +319,74 @@ protected:
             (*expected)[undo + "\\exception|" + std::to_string(i)] = Value(REG_SZ, TextBytes(patterns[i], 100));
     }
 
+    // The download build of a media set, and the file name it goes by.
+    static std::string DownloadName(const std::string &media)
+    {
+        return media.find("media-1.0") != std::string::npos ? "1-to-95B.EXE" : "A-to-95B.EXE";
+    }
+    static Bytes DownloadOf(const std::string &media)
+    {
+        Bytes download;
+        EXPECT_TRUE(ReadFileBytes(JoinPath(media, DownloadName(media)), &download));
+        return download;
+    }
+
+    // What the download unpacks: disk 1's files and READNOW.TXT, with the
+    // whole data as one piece, recorded as such in patch.ini.
+    std::map<std::string, Bytes> DownloadFiles()
+    {
+        std::map<std::string, Bytes> files = ReadFolderFiles(JoinPath(media_, "DISK1"));
+        Bytes piece = FirstPiece(1, data_);
+        char crc[16];
+        snprintf(crc, sizeof(crc), "%08X", ComputeCrc32(0, piece.data(), (unsigned)piece.size()));
+        const std::string ini = "[VERSION]\r\nVersion=" + release_ + "\r\n[PIECES]\r\nCount=1\r\n0=" +
+                                std::to_string(piece.size()) + "," + crc + "\r\n";
+        files["PATCH.0"] = piece;
+        files["patch.ini"] = Bytes(ini.begin(), ini.end());
+        return files;
+    }
+
+    // Runs a download build of these bytes from a folder of its own in the
+    // scratch tree, where it is the only file.
+    RunResult RunDownload(const Bytes &download, const std::string &commandText = "")
+    {
+        downloads_ = ScratchDir("scenario-downloads");
+        download_ = JoinPath(downloads_, DownloadName(media_));
+        EXPECT_TRUE(WriteFileBytes(download_, download));
+        return RunExecutable(download_, commandText, AnswerOk, downloads_, 120000);
+    }
+
+    // The extractor's own folders below the temporary folder (ZARnnnnn).
+    static std::vector<std::string> TemporaryFolders()
+    {
+        char temp[MAX_PATH] = "";
+        GetTempPathA(MAX_PATH, temp);
+        std::vector<std::string> found;
+        for (const std::string &name : ListDir(temp))
+            if (name.size() == 8 && name.compare(0, 3, "ZAR") == 0 &&
+                name.find_first_not_of("0123456789", 3) == std::string::npos)
+                found.push_back(name);
+        return found;
+    }
+
+    // A download refused before it unpacked anything: its one message, exit
+    // -1, and the installation, the registry, the download's own folder and
+    // the temporary folder as they were.
+    void ExpectRefusedDownload(const RunResult &run, const std::string &text, const RegSnapshot &before)
+    {
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(0xFFFFFFFFu, run.exitCode);
+        ASSERT_EQ(1u, run.boxes.size()) << Describe(run);
+        EXPECT_EQ(kExtractorCaption, run.boxes[0].caption);
+        EXPECT_EQ(text, run.boxes[0].text);
+        EXPECT_EQ((std::vector<std::string>{"README.TXT", "ZELFSV4.DLL", "ctl3d32.dll"}), ListDir(product_));
+        EXPECT_EQ("", RegistryDifferences(before, SnapshotWatchedAreas()));
+        EXPECT_EQ((std::vector<std::string>{DownloadName(media_)}), ListDir(downloads_));
+        EXPECT_TRUE(TemporaryFolders().empty());
+    }
+
     std::string release_, media_, otherMedia_, root_, product_, programs_, documents_, drive_;
+    std::string downloads_, download_;  // the folder a download runs from, and its path
     std::string patchIni_;  // disk 1's patch.ini as the drive shows it
     Bytes data_;            // the patch data the media were made from
     WindowsSettingsScope windowsSettings_;
@@ -598,6 +666,119 @@ TEST_P(PatchScenario, MediaWithoutRecordJoinAsBefore)
     ExpectHandOffBoxes(run, 2);
     EXPECT_EQ(data_.size(), StagedData().size());
     EXPECT_FALSE(data_ == StagedData());
+}
+
+TEST_P(PatchScenario, DownloadBuildPatchesToTheEndAndLeavesNothingBehind)
+{
+    // The one file unpacks into a folder of its own, runs ZARIZED.EXE there
+    // (no disk is asked for: the data is one piece), passes its exit code on
+    // and removes what it unpacked.
+    PopulateInstallation();
+    ASSERT_TRUE(TemporaryFolders().empty());
+    LaunchLog launches;
+    const RegSnapshot before = SnapshotWatchedAreas();
+    RunResult run = RunDownload(DownloadOf(media_));
+    ExpectHandedOff(run, launches, product_);
+    EXPECT_TRUE(run.progressShown);
+    EXPECT_TRUE(data_ == StagedData()) << "Patch.rtp is the patch data, byte for byte";
+    EXPECT_EQ("", RegistryDifferences(StoredByWindows95(before, ExpectedRegistry(before)), SnapshotWatchedAreas()));
+    EXPECT_TRUE(TemporaryFolders().empty()) << "the unpacked files are removed";
+    EXPECT_EQ((std::vector<std::string>{DownloadName(media_)}), ListDir(downloads_));
+}
+
+TEST_P(PatchScenario, DamagedDownloadsAreRefusedWithNothingWritten)
+{
+    const Bytes good = DownloadOf(media_);
+    Bytes extractor;
+    ASSERT_TRUE(ReadFileBytes(BuildPath("EXTRACT.EXE"), &extractor));
+    size_t packed = 0;
+    for (const auto &file : DownloadFiles())
+        packed += file.second.size();
+    EXPECT_LE(good.size() - packed, 16384u) << "the extractor adds at most 16 KB to the files";
+    const struct {
+        const char *what;
+        size_t flip;  // the byte flipped, or npos
+        size_t size;  // the bytes kept
+    } cases[] = {
+        {"a byte of the data flipped", good.size() / 2, good.size()},
+        {"a byte of the trailer flipped", good.size() - 20, good.size()},
+        {"cut short", std::string::npos, good.size() - 1000},
+        {"cut to the extractor", std::string::npos, extractor.size()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        PopulateInstallation();
+        const RegSnapshot before = SnapshotWatchedAreas();
+        Bytes damaged(good.begin(), good.begin() + c.size);
+        if (c.flip != std::string::npos)
+            damaged[c.flip] ^= 0x01;
+        RunResult run = RunDownload(damaged);
+        ExpectRefusedDownload(run, DamagedDownloadText(download_), before);
+    }
+}
+
+TEST_P(PatchScenario, DownloadRefusesATemporaryDriveTooSmallForItsFiles)
+{
+    // The temporary folder on T:, a small drive filled up to a little less
+    // than the files take there in whole clusters.
+    PopulateInstallation();
+    const RegSnapshot before = SnapshotWatchedAreas();
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    ASSERT_TRUE(GetDiskFreeSpaceA("T:\\", &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
+        << "the small drive T: is not mounted";
+    const unsigned long cluster = sectorsPerCluster * bytesPerSector;
+    unsigned long need = 0;
+    for (const auto &file : DownloadFiles())
+        need += (file.second.size() + cluster - 1) / cluster * cluster;
+    const unsigned long freeBefore = freeClusters * cluster;
+    ASSERT_GT(freeBefore, need);
+    ASSERT_TRUE(WriteFileBytes("T:\\FILLER.BIN", Bytes(freeBefore - need + cluster)));
+    ASSERT_TRUE(GetDiskFreeSpaceA("T:\\", &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters));
+    char temp[MAX_PATH] = "";
+    GetEnvironmentVariableA("TMP", temp, MAX_PATH);
+    SetEnvironmentVariableA("TMP", "T:\\");
+    RunResult run = RunDownload(DownloadOf(media_));
+    SetEnvironmentVariableA("TMP", temp[0] ? temp : nullptr);
+    EXPECT_EQ((std::vector<std::string>{"FILLER.BIN"}), ListDir("T:\\")) << "nothing is left on the drive";
+    DeleteFileA("T:\\FILLER.BIN");
+    ExpectRefusedDownload(run, DownloadLowSpaceText("T:", need, freeClusters * cluster), before);
+}
+
+TEST_P(PatchScenario, TheOtherReleasesDownloadPassesTheRefusalOnAndCleansUp)
+{
+    PopulateInstallation();
+    const RegSnapshot before = SnapshotWatchedAreas();
+    const std::string other = release_ == "1.0" ? "95.0.a" : "1.0";
+    RunResult run = RunDownload(DownloadOf(otherMedia_));
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(0xFFFFFFFFu, run.exitCode) << "ZARIZED's exit code";
+    ASSERT_EQ(1u, run.boxes.size()) << Describe(run);
+    EXPECT_EQ("Update Cancelled", run.boxes[0].caption);
+    EXPECT_EQ(WrongPatchText(other, release_ == "1.0" ? "1.0.0" : "95.0.a",
+                             other == "1.0" ? "A-to-95B.EXE" : "1-to-95B.EXE"),
+              run.boxes[0].text);
+    EXPECT_EQ((std::vector<std::string>{"README.TXT", "ZELFSV4.DLL", "ctl3d32.dll"}), ListDir(product_));
+    EXPECT_EQ("", RegistryDifferences(before, SnapshotWatchedAreas()));
+    EXPECT_TRUE(TemporaryFolders().empty());
+}
+
+TEST_P(PatchScenario, DownloadUnpacksDiskOnesFilesWithX)
+{
+    // "/x<folder>" only unpacks: disk 1's files and READNOW.TXT, the data as
+    // one piece; a folder not there yet is made. Without a folder it says how.
+    PopulateInstallation();
+    const std::string folder = JoinPath(root_, "unpacked");
+    RunResult run = RunDownload(DownloadOf(media_), "/x" + folder);
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(1u, run.exitCode);
+    ASSERT_EQ(1u, run.boxes.size()) << Describe(run);
+    EXPECT_EQ(kExtractorCaption, run.boxes[0].caption);
+    EXPECT_EQ(UnpackedText(folder), run.boxes[0].text);
+    EXPECT_TRUE(DownloadFiles() == ReadFolderFiles(folder)) << "the unpacked files differ";
+    EXPECT_EQ((std::vector<std::string>{"README.TXT", "ZELFSV4.DLL", "ctl3d32.dll"}), ListDir(product_));
+
+    const RegSnapshot before = SnapshotWatchedAreas();
+    ExpectRefusedDownload(RunDownload(DownloadOf(media_), "/x"), NameAFolderText(DownloadName(media_)), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothReleases, PatchScenario, ::testing::Values("1.0", "95.0.a"),

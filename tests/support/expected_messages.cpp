@@ -36,3 +36,31 @@ std::string ShellTooDeepText(const std::string &shell)
            "characters.  Nothing has been changed.\n\nPlease view 'READNOW.TXT' for instructions on how to "
            "manually apply the maintenance release.";
 }
+
+const char kExtractorCaption[] = "Kelvane Palomid 95.0.b Maintenance Release";
+
+std::string DamagedDownloadText(const std::string &download)
+{
+    return "The file " + download +
+           " is damaged or incomplete, so the maintenance release cannot be unpacked from it.  Nothing has been "
+           "written.\n\nPlease download it again.";
+}
+
+std::string DownloadLowSpaceText(const std::string &drive, unsigned long need, unsigned long free)
+{
+    return "There is not enough free space on drive " + drive + " to unpack the maintenance release: it needs " +
+           std::to_string(need) + " bytes there, and the drive has " + std::to_string(free) +
+           " bytes free.  Nothing has been written.\n\nPlease free up space on that drive and run the update again.";
+}
+
+std::string UnpackedText(const std::string &folder)
+{
+    return "The files of the maintenance release have been written to the folder " + folder +
+           ".\n\nTo apply it, run ZARIZED.EXE there.  READNOW.TXT, beside it, tells more.";
+}
+
+std::string NameAFolderText(const std::string &downloadName)
+{
+    return "Name the folder to unpack the maintenance release into right after /x, for example:\n\n" + downloadName +
+           " /xC:\\KPPATCH\n\nNothing has been written.";
+}

@@ -1,22 +1,57 @@
 #include "program_runner.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 
 namespace {
 
 struct Watch {
-    DWORD processId;
+    std::vector<DWORD> family;  // the program and the programs it started, theirs included
+    bool familyRead;            // in this pass over the windows
     BoxAnswer *answer;
     RunResult *result;
     std::vector<HWND> *answered;
 };
+
+bool InFamily(const Watch &watch, DWORD processId)
+{
+    return std::find(watch.family.begin(), watch.family.end(), processId) != watch.family.end();
+}
+
+// Adds every process whose parent is in the family, until none is left.
+void ReadFamily(Watch *watch)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    std::vector<PROCESSENTRY32> processes;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        processes.push_back(entry);
+    CloseHandle(snapshot);
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const PROCESSENTRY32 &process : processes)
+            if (!InFamily(*watch, process.th32ProcessID) && InFamily(*watch, process.th32ParentProcessID)) {
+                watch->family.push_back(process.th32ProcessID);
+                grew = true;
+            }
+    }
+    watch->familyRead = true;
+}
 
 BOOL CALLBACK VisitWindow(HWND window, LPARAM param)
 {
     Watch *watch = (Watch *)param;
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != watch->processId || !IsWindowVisible(window))
+    if (!IsWindowVisible(window))
+        return TRUE;
+    // A window of a process not known yet may be one the program started
+    // (the download's extractor starts ZARIZED.EXE): look once a pass.
+    if (!InFamily(*watch, owner) && !watch->familyRead)
+        ReadFamily(watch);
+    if (!InFamily(*watch, owner))
         return TRUE;
     if (std::find(watch->answered->begin(), watch->answered->end(), window) != watch->answered->end())
         return TRUE;
@@ -78,9 +113,10 @@ RunResult RunExecutable(const std::string &exePath, const std::string &commandTe
         return result;
     }
     std::vector<HWND> answered;
-    Watch watch = {process.dwProcessId, &answer, &result, &answered};
+    Watch watch = {{process.dwProcessId}, false, &answer, &result, &answered};
     DWORD started = GetTickCount();
     while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
+        watch.familyRead = false;
         EnumWindows(VisitWindow, (LPARAM)&watch);
         answered.erase(std::remove_if(answered.begin(), answered.end(), [](HWND w) { return !IsWindow(w); }),
                        answered.end());

@@ -21,7 +21,8 @@ std::string ProgramPath();
 
 // Copies the program into mediaDir and starts it there with the command
 // text, from workDir as its current directory (mediaDir when empty). Every
-// message box is recorded and answered; the child is killed after timeoutMs.
+// message box it shows, or a program it started shows, is recorded and
+// answered; the child is killed after timeoutMs.
 RunResult RunProgramFrom(const std::string &mediaDir, const std::string &commandText, BoxAnswer answer = AnswerOk,
                          const std::string &workDir = "", DWORD timeoutMs = 60000);
 

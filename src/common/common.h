@@ -30,6 +30,11 @@ int LoadMessageString(UINT id, char *text);
 // message box; returns its answer, or IDCANCEL (2) when a string is missing.
 int ShowStringMessage(UINT captionId, UINT textId, UINT style);
 
+// Creates dialog dialogId of the module as a modeless window owned by the
+// desktop, with no behaviour of its own (no message loop serves it); 0 when
+// it cannot be made.
+HWND CreateProgressDialog(UINT dialogId);
+
 // Removes one trailing "\" (never half of a double-byte character).
 void StripTrailingBackslash(char *path);
 

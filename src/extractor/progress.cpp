@@ -3,22 +3,12 @@
 #include "../../res/extractor_resource.h"
 #include "../runtime/runtime.h"
 
-static INT_PTR CALLBACK ProgressDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    (void)window;
-    (void)message;
-    (void)wParam;
-    (void)lParam;
-    return FALSE;
-}
-
 // The percentage shown, so that the text changes only when it does.
 static unsigned long ShownPercent;
 
 HWND ShowUnpackProgress(UINT textId)
 {
-    HWND window = CreateDialogParamA(ModuleInstance, MAKEINTRESOURCEA(IDD_X_PROGRESS), GetDesktopWindow(),
-                                     ProgressDlgProc, 0);
+    HWND window = CreateProgressDialog(IDD_X_PROGRESS);
     ShownPercent = 0xFFFFFFFF;
     SetUnpackProgress(window, textId, 0, 1);
     return window;

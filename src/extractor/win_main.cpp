@@ -109,6 +109,15 @@ static void TakeFolder(const char *text, char *folder)
     StripTrailingBackslash(folder);
 }
 
+static int UnpackBehindProgress(const Download *download, const char *folder)
+{
+    HWND progress = ShowUnpackProgress(IDS_X_UNPACKING);
+    int unpacked = UnpackFiles(download, folder, progress);
+    if (progress)
+        DestroyWindow(progress);
+    return unpacked;
+}
+
 static int UnpackOnly(const Download *download, const char *text)
 {
     char folder[PATH_CHARS];
@@ -131,10 +140,7 @@ static int UnpackOnly(const Download *download, const char *text)
         ShowExtractorMessage(IDS_X_NO_FOLDER, folder, "", "");
         return EXIT_FAILED;
     }
-    HWND progress = ShowUnpackProgress(IDS_X_UNPACKING);
-    int unpacked = UnpackFiles(download, folder, progress);
-    if (progress)
-        DestroyWindow(progress);
+    int unpacked = UnpackBehindProgress(download, folder);
     if (!unpacked) {
         if (made)
             RemoveDirectoryA(folder);
@@ -156,10 +162,7 @@ static int UnpackAndRun(const Download *download, const char *text)
         ShowExtractorMessage(IDS_X_NO_FOLDER, folder, "", "");
         return EXIT_FAILED;
     }
-    HWND progress = ShowUnpackProgress(IDS_X_UNPACKING);
-    int unpacked = UnpackFiles(download, folder, progress);
-    if (progress)
-        DestroyWindow(progress);
+    int unpacked = UnpackBehindProgress(download, folder);
     if (unpacked)
         result = RunPatch(folder, text);
     // Whatever the patch run's outcome, nothing of this stays behind. A file

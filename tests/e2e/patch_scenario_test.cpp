@@ -779,6 +779,17 @@ TEST_P(PatchScenario, DownloadUnpacksDiskOnesFilesWithX)
 
     const RegSnapshot before = SnapshotWatchedAreas();
     ExpectRefusedDownload(RunDownload(DownloadOf(media_), "/x"), NameAFolderText(DownloadName(media_)), before);
+
+    // A file that cannot be written (a folder holds its name): what was
+    // written before it is removed, and what the folder held stays.
+    const std::string busy = JoinPath(root_, "busy");
+    MakeDir(JoinPath(busy, "PATCH.0"));
+    WriteFileText(JoinPath(busy, "KEEP.TXT"), "kept");
+    run = RunDownload(DownloadOf(media_), "/x" + busy);
+    EXPECT_EQ(0xFFFFFFFFu, run.exitCode);
+    ASSERT_EQ(1u, run.boxes.size()) << Describe(run);
+    EXPECT_EQ(UnpackFailedText("PATCH.0", busy), run.boxes[0].text);
+    EXPECT_EQ((std::vector<std::string>{"KEEP.TXT", "PATCH.0"}), ListDir(busy));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothReleases, PatchScenario, ::testing::Values("1.0", "95.0.a"),

@@ -59,6 +59,13 @@ std::string UnpackedText(const std::string &folder)
            ".\n\nTo apply it, run ZARIZED.EXE there.  READNOW.TXT, beside it, tells more.";
 }
 
+std::string UnpackFailedText(const std::string &file, const std::string &folder)
+{
+    return "The file " + file + " could not be written whole in the folder " + folder +
+           ".  What had been written there has been removed.\n\nPlease make sure that the drive has room and can be "
+           "written to, then run the update again.";
+}
+
 std::string NameAFolderText(const std::string &downloadName)
 {
     return "Name the folder to unpack the maintenance release into right after /x, for example:\n\n" + downloadName +

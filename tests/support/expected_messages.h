@@ -19,11 +19,13 @@ std::string FolderTooDeepText(const std::string &productDir);
 std::string ShellTooDeepText(const std::string &shell);
 // The download extractor's messages, all under this caption: a damaged or
 // cut download, too little room for its files (drive as "T:"), the files
-// unpacked by "/x", and "/x" without a folder.
+// unpacked by "/x", a file that could not be written, and "/x" without a
+// folder.
 extern const char kExtractorCaption[];
 std::string DamagedDownloadText(const std::string &download);
 std::string DownloadLowSpaceText(const std::string &drive, unsigned long need, unsigned long free);
 std::string UnpackedText(const std::string &folder);
+std::string UnpackFailedText(const std::string &file, const std::string &folder);
 std::string NameAFolderText(const std::string &downloadName);
 // The disk prompt (message 2014) for disk `disk`: caption "ZARized", OK and Cancel.
 bool IsDiskPrompt(const RecordedBox &box, int disk);

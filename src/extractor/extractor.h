@@ -47,7 +47,7 @@ HWND ShowUnpackProgress(UINT textId);
 // Sets its percentage and lets it repaint.
 void SetUnpackProgress(HWND window, UINT textId, DWORDLONG done, DWORDLONG total);
 
-// Shows message textId with the captions' string, its %s filled by first and second.
+// Shows message textId under caption 100, its %s filled by first, second and third.
 void ShowExtractorMessage(UINT textId, const char *first, const char *second, const char *third);
 
 #endif

@@ -73,18 +73,15 @@ static int RunPatch(const char *folder, const char *commandText)
     STARTUPINFOA startup;
     PROCESS_INFORMATION process;
     DWORD code = (DWORD)EXIT_FAILED;
-    if (!FormFilePath(program, PATH_CHARS, folder, "ZARIZED.EXE"))
-        return EXIT_FAILED;
-    RtCopyText(line, sizeof(line), "\"");
-    RtAppendText(line, sizeof(line), program);
-    RtAppendText(line, sizeof(line), "\" ");
-    if (!RtAppendText(line, sizeof(line), commandText))
-        return EXIT_FAILED;
+    // A command text too long for the line is refused, not cut.
+    int fits = FormFilePath(program, PATH_CHARS, folder, "ZARIZED.EXE") && RtCopyText(line, sizeof(line), "\"") &&
+               RtAppendText(line, sizeof(line), program) && RtAppendText(line, sizeof(line), "\" ") &&
+               RtAppendText(line, sizeof(line), commandText);
     RtMemSet(&startup, 0, sizeof(startup));
     startup.cb = sizeof(startup);
     // It starts in this program's own current folder: what it starts in turn
     // (Patch.pif) must not hold the folder that is removed after it.
-    if (!CreateProcessA(program, line, 0, 0, FALSE, NORMAL_PRIORITY_CLASS, 0, 0, &startup, &process)) {
+    if (!fits || !CreateProcessA(program, line, 0, 0, FALSE, NORMAL_PRIORITY_CLASS, 0, 0, &startup, &process)) {
         ShowExtractorMessage(IDS_X_CANT_START, program, "", "");
         return EXIT_FAILED;
     }
@@ -96,17 +93,20 @@ static int RunPatch(const char *folder, const char *commandText)
     return (int)code;
 }
 
-// "/x" and the folder after it, blanks and one pair of quotes around it removed.
-static void TakeFolder(const char *text, char *folder)
+// The folder after "/x", blanks and one pair of quotes around it removed;
+// 0 when it is too long for a path, which is refused rather than cut.
+static int TakeFolder(const char *text, char *folder)
 {
     char *end;
     while (*text == ' ' || *text == '\t')
         ++text;
-    RtCopyText(folder, PATH_CHARS, *text == '"' ? text + 1 : text);
+    if (!RtCopyText(folder, PATH_CHARS, *text == '"' ? text + 1 : text))
+        return 0;
     end = folder + RtStrLen(folder);
     while (end > folder && (end[-1] == ' ' || end[-1] == '\t' || end[-1] == '"'))
         *--end = 0;
     StripTrailingBackslash(folder);
+    return 1;
 }
 
 static int UnpackBehindProgress(const Download *download, const char *folder)
@@ -123,7 +123,10 @@ static int UnpackOnly(const Download *download, const char *text)
     char folder[PATH_CHARS];
     char name[RT_MAX_FNAME];
     char extension[RT_MAX_EXT];
-    TakeFolder(text, folder);
+    if (!TakeFolder(text, folder)) {
+        ShowExtractorMessage(IDS_X_NO_FOLDER, text, "", "");
+        return EXIT_FAILED;
+    }
     if (!folder[0]) {
         RtSplitPath(download->path, 0, 0, name, extension);
         RtAppendText(name, sizeof(name), extension);

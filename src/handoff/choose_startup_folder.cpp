@@ -4,8 +4,7 @@
 
 const char *ChooseStartupFolder(const char *productDir, const char *shortDir)
 {
-    // The long form as always wherever it fits; DOS gets there by the short
-    // form that Windows keeps for it.
+    // The long form, as always, wherever it fits.
     if (RtStrLen(productDir) <= PIF_STARTUP_BYTES)
         return productDir;
     if (shortDir[0] && RtStrLen(shortDir) <= PIF_STARTUP_BYTES)

@@ -10,3 +10,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(ZARIZED_ENTRY _entry)
 set(ZARIZED_OBJDUMP i686-w64-mingw32-objdump)
+# The shipping programs run on every PC Windows 95 runs on: an 80386 and up,
+# perhaps without a coprocessor. The compiler's i686 default is the Pentium
+# Pro (CMOV and more), so their sources are compiled for the 80386, tuned for
+# the Pentium of the time, with integer registers only (no x87, MMX or SSE).
+set(ZARIZED_CPU_OPTIONS -march=i386 -mtune=pentium -mgeneral-regs-only)

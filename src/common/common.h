@@ -34,6 +34,12 @@ int ShowStringMessage(UINT captionId, UINT textId, UINT style);
 // desktop, with no behaviour of its own (no message loop serves it); 0 when
 // it cannot be made.
 HWND CreateProgressDialog(UINT dialogId);
+// Paints now what is due in this program's windows, their controls
+// included, by taking only the paint messages waiting for them. No message
+// loop serves the progress window, and a window is drawn only when its paint
+// messages are taken: so once it has its text, and again after each box that
+// covered it (where the box lay stays as the box left it until then).
+void RepaintOwnWindows(void);
 
 // Removes one trailing "\" (never half of a double-byte character).
 void StripTrailingBackslash(char *path);

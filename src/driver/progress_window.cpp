@@ -9,7 +9,9 @@ HWND ShowProgressWindow(void)
     HWND window = CreateProgressDialog(IDD_PROGRESS);
     RtMemSet(text, 0, sizeof(text));
     LoadStringA(ModuleInstance, IDS_PROGRESS_TEXT, text, sizeof(text));
-    if (window)
+    if (window) {
         SetDlgItemTextA(window, IDC_PROGRESS_TEXT, text);
+        RepaintOwnWindows();
+    }
     return window;
 }

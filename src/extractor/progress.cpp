@@ -18,7 +18,6 @@ void SetUnpackProgress(HWND window, UINT textId, DWORDLONG done, DWORDLONG total
 {
     char format[MESSAGE_STRING_CHARS];
     char text[MESSAGE_TEXT_CHARS];
-    MSG message;
     unsigned long percent = (unsigned long)(total ? done * 100 / total : 100);
     if (!window || percent == ShownPercent)
         return;
@@ -26,9 +25,7 @@ void SetUnpackProgress(HWND window, UINT textId, DWORDLONG done, DWORDLONG total
     LoadMessageString(textId, format);
     wsprintfA(text, format, percent);
     SetDlgItemTextA(window, IDC_X_PROGRESS_TEXT, text);
-    // No message loop runs while the data moves: let the window repaint.
-    while (PeekMessageA(&message, 0, 0, 0, PM_REMOVE))
-        DispatchMessageA(&message);
+    RepaintOwnWindows();
 }
 
 void ShowExtractorMessage(UINT textId, const char *first, const char *second, const char *third)

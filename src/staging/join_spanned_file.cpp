@@ -162,6 +162,9 @@ static int JoinPieces(const char *sourcePath, HANDLE output, JoinState *state)
         char piecePath[PATH_CHARS];
         HANDLE piece;
         PieceOutcome outcome;
+        // Before each piece, and so at once after a disk prompt: the progress
+        // window is drawn where a box, or another program, lay over it.
+        RepaintOwnWindows();
         if (!FormPieceName(piecePath, PATH_CHARS, sourcePath, (int)index))
             break;
         piece = OpenForReading(piecePath);

@@ -40,8 +40,10 @@ quiet() { "$@" </dev/null >/dev/null 2>&1 9>&-; }
 prepare_prefix() {
     rm -rf "$prefix"
     quiet "$WINE" wineboot -i
-    # No display here: windows and message boxes need the null driver.
-    quiet "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+    # No display here: windows and message boxes need the null driver. A
+    # prefix for the screen (ZARIZED_WINE_GRAPHICS=x11) draws on the X server
+    # of DISPLAY instead.
+    quiet "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "${ZARIZED_WINE_GRAPHICS:-null}" /f
     # A crash must end the program, not wait on a debugger's dialog.
     quiet "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
     # The program meets Windows 95, as on the disk it ships on.

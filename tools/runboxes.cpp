@@ -1,20 +1,26 @@
 // runboxes: starts a program, prints every message box it shows, answers it,
 // and reports how the program ended. Used by the demonstration and by the
 // patch-media builder, under Wine.
-//   runboxes [--timeout MS] [--cancel] [--disks FOLDER] [--other-first FOLDER] PROGRAM WORKDIR [COMMAND TEXT...]
+//   runboxes [--timeout MS] [--cancel] [--disks FOLDER] [--other-first FOLDER] [--screens UNIX_FOLDER]
+//            PROGRAM WORKDIR [COMMAND TEXT...]
 // --disks FOLDER answers "Please insert disk N." (and the wrong-disk prompt,
 // which ends with the same sentence) by copying the files of FOLDER\DISKN
 // next to PROGRAM (inserting that disk), then pressing OK. --other-first
 // FOLDER inserts the first disk asked for from FOLDER instead: a disk of
-// another build of the patch, which the program must refuse.
+// another build of the patch, which the program must refuse. --screens
+// UNIX_FOLDER, on Wine's X11 driver, saves what the screen shows as PNG
+// files there: each box before it is answered, and a progress window when it
+// first appears and again after each box.
 #include <windows.h>
 
+#include <ctype.h>
 #include <stdio.h>
 
 #include <string>
 
 #include "files.h"
 #include "program_runner.h"
+#include "screens.h"
 
 namespace {
 
@@ -22,6 +28,37 @@ std::string g_disks;
 std::string g_otherDisks;
 std::string g_programDir;
 bool g_cancel = false;
+std::string g_screens;
+bool g_progressDue = true;  // the progress window is to be taken when next seen
+HWND g_lastBox = nullptr;   // the box answered last, until it has gone
+
+// A file-name part from a caption: letters and digits, blanks as "-".
+std::string Slug(const std::string &text)
+{
+    std::string slug;
+    for (char c : text)
+        if (isalnum((unsigned char)c))
+            slug += (char)tolower((unsigned char)c);
+        else if (c == ' ' && !slug.empty() && slug.back() != '-')
+            slug += '-';
+    return slug.empty() ? "box" : slug;
+}
+
+void Shoot(const std::string &name, HWND window)
+{
+    std::string shot = ShootScreen(g_screens, name, window);
+    printf("    (screen: %s)\n", shot.empty() ? "not taken, the window went away" : shot.c_str());
+    fflush(stdout);
+}
+
+void TakeProgressWindow(HWND window)
+{
+    // After a box, the window is taken once the box has gone from the screen.
+    if (!g_progressDue || (g_lastBox && IsWindow(g_lastBox)))
+        return;
+    g_progressDue = false;
+    Shoot("progress", window);
+}
 
 const char *ButtonNames(UINT style)
 {
@@ -57,6 +94,11 @@ int Answer(const RecordedBox &box)
         printf("    | %s\n", text.substr(start, end - start).c_str());
         start = end + 1;
     }
+    if (!g_screens.empty()) {
+        Shoot(Slug(box.caption), box.window);
+        g_progressDue = true;
+        g_lastBox = box.window;
+    }
     int disk = 0;
     int answer = IDOK;
     size_t ask = box.text.find("Please insert disk ");
@@ -91,10 +133,12 @@ int main(int argc, char **argv)
             g_otherDisks = argv[++i];
         else if (option == "--cancel")
             g_cancel = true;
+        else if (option == "--screens" && i + 1 < argc)
+            g_screens = argv[++i];
     }
     if (argc - i < 2) {
-        fprintf(stderr, "usage: runboxes [--timeout MS] [--cancel] [--disks FOLDER] [--other-first FOLDER] PROGRAM WORKDIR "
-                        "[COMMAND TEXT...]\n");
+        fprintf(stderr, "usage: runboxes [--timeout MS] [--cancel] [--disks FOLDER] [--other-first FOLDER] "
+                        "[--screens UNIX_FOLDER] PROGRAM WORKDIR [COMMAND TEXT...]\n");
         return 2;
     }
     std::string program = argv[i++];
@@ -105,7 +149,8 @@ int main(int argc, char **argv)
     g_programDir = program.substr(0, program.rfind('\\'));
     printf("running %s %s\n", program.c_str(), command.c_str());
     fflush(stdout);
-    RunResult run = RunExecutable(program, command, Answer, workDir, timeout);
+    RunResult run = RunExecutable(program, command, Answer, workDir, timeout,
+                                  g_screens.empty() ? ProgressSeen() : ProgressSeen(TakeProgressWindow));
     if (run.progressShown)
         printf("  progress window \"%s\": %s\n", run.progressCaption.c_str(), run.progressText.c_str());
     if (run.timedOut)

@@ -101,6 +101,7 @@ bool ReadMessageBox(HWND window, RecordedBox *box)
     box->caption = ControlText(window);
     box->text = ControlText(GetDlgItem(window, kTextId));
     box->style = ButtonStyle(window) | IconStyle(window);
+    box->window = window;
     return true;
 }
 

@@ -17,6 +17,7 @@ struct RecordedBox {
     // process that shows an icon has MB_USERICON instead.
     UINT style = 0;
     int answer = 0;
+    HWND window = nullptr;  // the box itself, while it is up
 };
 
 // Chooses the button to press for a box; it may also act first (put a disk

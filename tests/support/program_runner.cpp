@@ -10,6 +10,7 @@ struct Watch {
     std::vector<DWORD> family;  // the program and the programs it started, theirs included
     bool familyRead;            // in this pass over the windows
     BoxAnswer *answer;
+    ProgressSeen *progressSeen;
     RunResult *result;
     std::vector<HWND> *answered;
 };
@@ -76,6 +77,8 @@ BOOL CALLBACK VisitWindow(HWND window, LPARAM param)
             watch->result->progressText = buffer;
         GetWindowTextA(window, buffer, sizeof(buffer));
         watch->result->progressCaption = buffer;
+        if (*watch->progressSeen)
+            (*watch->progressSeen)(window);
     }
     return TRUE;
 }
@@ -98,7 +101,7 @@ std::string ProgramPath()
 }
 
 RunResult RunExecutable(const std::string &exePath, const std::string &commandText, BoxAnswer answer,
-                        const std::string &workDir, DWORD timeoutMs)
+                        const std::string &workDir, DWORD timeoutMs, ProgressSeen progressSeen)
 {
     RunResult result;
     std::string line = "\"" + exePath + "\" " + commandText;
@@ -113,7 +116,7 @@ RunResult RunExecutable(const std::string &exePath, const std::string &commandTe
         return result;
     }
     std::vector<HWND> answered;
-    Watch watch = {{process.dwProcessId}, false, &answer, &result, &answered};
+    Watch watch = {{process.dwProcessId}, false, &answer, &progressSeen, &result, &answered};
     DWORD started = GetTickCount();
     while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
         watch.familyRead = false;

@@ -29,8 +29,12 @@ RunResult RunProgramFrom(const std::string &mediaDir, const std::string &command
 // The exit code and every box of a run, for failure messages.
 std::string Describe(const RunResult &run);
 
+// Called for a progress window of the program each time the windows are
+// looked at (every 20 ms) while it is up.
+using ProgressSeen = std::function<void(HWND)>;
+
 // Runs an executable as it is, with the same recording.
 RunResult RunExecutable(const std::string &exePath, const std::string &commandText, BoxAnswer answer,
-                        const std::string &workDir, DWORD timeoutMs);
+                        const std::string &workDir, DWORD timeoutMs, ProgressSeen progressSeen = nullptr);
 
 #endif

@@ -15,9 +15,9 @@
 # make-images.sh): DISK_BYTES must then be the room of a standard format, and
 # the check joins the pieces read back out of the images. With
 # MEDIA_DOWNLOAD=1 it also writes the download build OUT/1-to-95B.EXE (release
-# 1.0) or OUT/A-to-95B.EXE (95.0.a): the extractor program with disk 1's files,
-# the whole data as one piece, behind it (scripts/make_download.py), checked
-# by a patch run of its own. OUT is replaced whole, and only once the new set
+# 1.0) or OUT/A-to-95B.EXE (95.0.a): the extractor program with disk 1's files
+# and the data's pieces, each at most a 1.44 MB floppy's room, behind it
+# (scripts/make_download.py), checked by a patch run of its own. OUT is replaced whole, and only once the new set
 # is verified.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -57,8 +57,11 @@ if [ "${MEDIA_IMAGES:-0}" != 0 ]; then
 fi
 for f in "$shipping" "$pif" "$extractor" "$runboxes"; do [ -f "$f" ] || fail "$f is not built (run make build)"; done
 with_download=${MEDIA_DOWNLOAD:-0}
-[ "$with_download" = 0 ] || [ "$(stat -c %s "$data")" -le $((2147483647 - 4)) ] ||
-    fail "the download holds the data as one piece, which must stay below 2 GiB"
+# A download carries the data in pieces of at most a floppy's room, so that
+# the run it starts holds no more of it in memory than a floppy set's run.
+floppy=1457664
+[ "$with_download" = 0 ] || [ "$(stat -c %s "$data")" -le $((50 * floppy - 4)) ] ||
+    fail "a download holds at most 50 pieces of $floppy bytes: $((50 * floppy - 4)) bytes of data, not $(stat -c %s "$data")"
 
 wine() { "$root/scripts/wine-run.sh" "$prefix" "$@"; }
 winpath() { echo "Z:$(realpath -m "$1" | sed 's#/#\\#g')"; }
@@ -200,30 +203,45 @@ mkdir -p "$check/drive"
 cp "$disks/DISK1"/* "$check/drive/"
 verify_run "the new disks" "$check/drive/ZARIZED.EXE" "$check/drive" --disks "$(winpath "$disks")"
 
-# The download build: disk 1's files with the whole data as one piece, cut by
-# the program's own "/b" mode and recorded as such, behind the extractor.
+# The download build: disk 1's files and the pieces behind the extractor,
+# recorded in patch.ini as on disk 1. The set's own pieces go in when each
+# fits a floppy; the pieces of larger disks are cut again for it, by the
+# program's own "/b" mode, at a floppy's room.
 if [ "$with_download" != 0 ]; then
     one=$(mktemp -d "$build/media-work/download.XXXXXX")
     temps+=("$one")
     mkdir "$one/files"
-    cp "$data" "$one/Patch.rtp"
-    cp "$shipping" "$one/ZARIZED.EXE"
-    wine "$runboxes" "$(winpath "$one/ZARIZED.EXE")" "$(winpath "$one")" \
-        "/b$(winpath "$one/Patch.rtp"),$(($(stat -c %s "$data") + 4))" >"$one/split.txt"
-    [ -f "$one/Patch.0" ] && [ ! -e "$one/Patch.1" ] && [ "$(od -An -tu4 -N4 "$one/Patch.0" | tr -d ' ')" = 1 ] ||
-        fail "the program did not cut the data into one piece for the download"
+    largest=$(stat -c %s "${pieces[@]}" | sort -n | tail -1)
+    download_pieces=()
+    if [ "$largest" -le "$floppy" ]; then
+        for ((k = 0; k < count; k++)); do download_pieces+=("$one/files/PATCH.$k"); done
+        cp "${pieces[@]}" "$one/files/"
+        cp "$out/DISK1/patch.ini" "$one/files/patch.ini"
+    else
+        cp "$data" "$one/Patch.rtp"
+        cp "$shipping" "$one/ZARIZED.EXE"
+        wine "$runboxes" "$(winpath "$one/ZARIZED.EXE")" "$(winpath "$one")" \
+            "/b$(winpath "$one/Patch.rtp"),$floppy" >"$one/split.txt"
+        [ -f "$one/Patch.0" ] || fail "the program did not cut the data into floppy pieces for the download"
+        cut=$(od -An -tu4 -N4 "$one/Patch.0" | tr -d ' ')
+        for ((k = 0; k < cut; k++)); do
+            mv "$one/Patch.$k" "$one/files/PATCH.$k"
+            download_pieces+=("$one/files/PATCH.$k")
+        done
+        { printf '[VERSION]\r\nVersion=%s\r\n' "$release"; record_pieces "${download_pieces[@]}"; } >"$one/files/patch.ini"
+    fi
     cp "$shipping" "$one/files/ZARIZED.EXE"
     cp "$engine" "$one/files/PATCH.DLL"
     cp "$pif" "$one/files/PATCH.PIF"
-    mv "$one/Patch.0" "$one/files/PATCH.0"
-    { printf '[VERSION]\r\nVersion=%s\r\n' "$release"; record_pieces "$one/files/PATCH.0"; } >"$one/files/patch.ini"
     cp "$out/DISK1/READNOW.TXT" "$one/files/"
     python3 "$root/scripts/make_download.py" "$extractor" "$out/$download" \
-        "$one/files"/{ZARIZED.EXE,PATCH.DLL,PATCH.PIF,patch.ini,PATCH.0,READNOW.TXT} || fail "the download could not be packed"
+        "$one/files"/{ZARIZED.EXE,PATCH.DLL,PATCH.PIF,patch.ini} "${download_pieces[@]}" "$one/files/READNOW.TXT" ||
+        fail "the download could not be packed"
     temp_folders() { find "$prefix/drive_c" -maxdepth 6 -type d -name 'ZAR[0-9][0-9][0-9][0-9][0-9]' | sort; }
     before=$(temp_folders)
     verify_run "the download $download" "$out/$download" "$one"
     [ "$(temp_folders)" = "$before" ] || fail "the download $download left its temporary folder behind"
+    ! grep -q 'Please insert disk' "$check/run.txt" || fail "the download $download asked for a disk"
 fi
 
 # Put the verified set in place of OUT, then let the earlier one go.
@@ -243,6 +261,7 @@ for d in "$out"/DISK*; do
 done
 echo "verified: the $count pieces join back to the same $(stat -c %s "$data") bytes"
 if [ "$with_download" != 0 ]; then
-    echo "  $download: $(stat -c %s "$out/$download") bytes, of which $(stat -c %s "$extractor") the extractor program;"
-    echo "  verified: it patches to its hand-off and leaves no temporary folder behind"
+    echo "  $download: $(stat -c %s "$out/$download") bytes, of which $(stat -c %s "$extractor") the extractor program,"
+    echo "  with the data in ${#download_pieces[@]} pieces of at most $(stat -c %s "${download_pieces[@]}" | sort -n | tail -1) bytes;"
+    echo "  verified: it patches to its hand-off without asking for a disk and leaves no temporary folder behind"
 fi

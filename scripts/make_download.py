@@ -17,7 +17,7 @@ import zlib
 
 MAGIC = b"ZARDL95B"
 NAME_BYTES = 16
-MAX_FILES = 16
+MAX_FILES = 64  # disk 1's files, READNOW.TXT and up to 50 pieces
 SHORT_NAME = re.compile(r"^[A-Za-z0-9_\-~!#$%&'()@^`{}]{1,8}(\.[A-Za-z0-9_\-~!#$%&'()@^`{}]{1,3})?$")
 
 

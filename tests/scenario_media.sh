@@ -1,7 +1,10 @@
 #!/bin/bash
 # Builds, with the patch-media builder, the two media sets (one per release
 # served), each with its download build, that the end-to-end patch scenarios
-# run from.
+# run from; a set of floppies for 21,000,000 bytes of data, whose download is
+# also packed with the programs' twins (ZARPROBE.EXE, XPROBE.EXE) in place of
+# the programs, to watch the blocks they take; and a download of the earlier
+# form, with the whole data as one piece.
 #   scenario_media.sh BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,4 +20,36 @@ for release in 1.0 95.0.a; do
     head -c 450000 /dev/urandom >"$out/data-$release.bin"
     MEDIA_BUILD=$build MEDIA_WINEPREFIX=$build/media-prefix MEDIA_DOWNLOAD=1 \
         "$root/scripts/make-media.sh" "$out/engine.bin" "$out/data-$release.bin" "$release" "$out/media-$release" 200000
+done
+
+# 21,000,000 bytes on floppies: 15 pieces of at most 1,457,664 bytes.
+head -c 21000000 /dev/urandom >"$out/data-large.bin"
+MEDIA_BUILD=$build MEDIA_WINEPREFIX=$build/media-prefix MEDIA_DOWNLOAD=1 \
+    "$root/scripts/make-media.sh" "$out/engine.bin" "$out/data-large.bin" 1.0 "$out/media-large" >/dev/null
+# pack FOLDER EXTRACTOR DOWNLOAD: FOLDER's files, in a download's order.
+pack() {
+    local files=("$1"/{ZARIZED.EXE,PATCH.DLL,PATCH.PIF,patch.ini}) k
+    for ((k = 0; k < 50; k++)); do [ -f "$1/PATCH.$k" ] && files+=("$1/PATCH.$k"); done
+    python3 "$root/scripts/make_download.py" "$2" "$3" "${files[@]}" "$1/READNOW.TXT"
+}
+# The large download as the builder made it, unpacked by its own "/x", and
+# packed again with the twins in place of the programs.
+twins=$out/twin-files
+winpath() { echo "Z:$(realpath -m "$1" | sed 's#/#\\#g')"; }
+"$root/scripts/wine-run.sh" "$build/media-prefix" "$build/tests/runboxes.exe" \
+    "$(winpath "$out/media-large/1-to-95B.EXE")" "$(winpath "$out")" "/x$(winpath "$twins")" >/dev/null
+cp "$build/ZARPROBE.EXE" "$twins/ZARIZED.EXE"
+pack "$twins" "$build/XPROBE.EXE" "$out/twin-1-to-95B.EXE"
+# The earlier form of each download: the whole data as one piece, recorded so.
+for release in 1.0 95.0.a; do
+    media=$out/media-$release
+    download=$(basename "$media"/?-to-95B.EXE)
+    one=$out/one-piece-$release
+    mkdir "$one"
+    cp "$media/DISK1"/{ZARIZED.EXE,PATCH.DLL,PATCH.PIF,READNOW.TXT} "$one/"
+    { printf '\001\000\000\000'; cat "$out/data-$release.bin"; } >"$one/PATCH.0"
+    python3 -c 'import sys, zlib; d = open(sys.argv[1], "rb").read()
+sys.stdout.write("[VERSION]\r\nVersion=%s\r\n[PIECES]\r\nCount=1\r\n0=%d,%08X\r\n" % (sys.argv[2], len(d), zlib.crc32(d)))' \
+        "$one/PATCH.0" "$release" >"$one/patch.ini"
+    pack "$one" "$build/EXTRACT.EXE" "$out/one-piece-$download"
 done

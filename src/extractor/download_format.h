@@ -25,7 +25,8 @@ enum {
     DOWNLOAD_TRAILER_BYTES = 32,
     DOWNLOAD_ENTRY_BYTES = 28,
     DOWNLOAD_NAME_BYTES = 16,
-    DOWNLOAD_MAX_FILES = 16
+    // Disk 1's files, READNOW.TXT and up to 50 pieces of the patch data.
+    DOWNLOAD_MAX_FILES = 64
 };
 
 struct DownloadTrailer {

@@ -7,8 +7,10 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -331,18 +333,13 @@ protected:
         return download;
     }
 
-    // What the download unpacks: disk 1's files and READNOW.TXT, with the
-    // whole data as one piece, recorded as such in patch.ini.
+    // What the download unpacks: disk 1's files, READNOW.TXT among them, and
+    // the pieces of the later disks, recorded in patch.ini as on disk 1.
     std::map<std::string, Bytes> DownloadFiles()
     {
         std::map<std::string, Bytes> files = ReadFolderFiles(JoinPath(media_, "DISK1"));
-        Bytes piece = FirstPiece(1, data_);
-        char crc[16];
-        snprintf(crc, sizeof(crc), "%08X", ComputeCrc32(0, piece.data(), (unsigned)piece.size()));
-        const std::string ini = "[VERSION]\r\nVersion=" + release_ + "\r\n[PIECES]\r\nCount=1\r\n0=" +
-                                std::to_string(piece.size()) + "," + crc + "\r\n";
-        files["PATCH.0"] = piece;
-        files["patch.ini"] = Bytes(ini.begin(), ini.end());
+        for (int disk = 2; FileExists(JoinPath(media_, "DISK" + std::to_string(disk))); ++disk)
+            files["PATCH." + std::to_string(disk - 1)] = PieceOf(media_, disk);
         return files;
     }
 
@@ -671,19 +668,79 @@ TEST_P(PatchScenario, MediaWithoutRecordJoinAsBefore)
 TEST_P(PatchScenario, DownloadBuildPatchesToTheEndAndLeavesNothingBehind)
 {
     // The one file unpacks into a folder of its own, runs ZARIZED.EXE there
-    // (no disk is asked for: the data is one piece), passes its exit code on
-    // and removes what it unpacked.
+    // (no disk is asked for: all the pieces are beside it), passes its exit
+    // code on and removes what it unpacked. So does a download of the
+    // earlier form, with the whole data as one piece.
+    for (const std::string &download : {DownloadName(media_), "one-piece-" + DownloadName(media_)}) {
+        SCOPED_TRACE(download);
+        PopulateInstallation();
+        ASSERT_TRUE(TemporaryFolders().empty());
+        LaunchLog launches;
+        const RegSnapshot before = SnapshotWatchedAreas();
+        Bytes bytes;
+        ASSERT_TRUE(ReadFileBytes(download == DownloadName(media_) ? JoinPath(media_, download)
+                                                                   : BuildPath("scenario\\" + download), &bytes));
+        RunResult run = RunDownload(bytes);
+        ExpectHandedOff(run, launches, product_);
+        EXPECT_TRUE(run.progressShown);
+        EXPECT_TRUE(data_ == StagedData()) << "Patch.rtp is the patch data, byte for byte";
+        EXPECT_EQ("", RegistryDifferences(StoredByWindows95(before, ExpectedRegistry(before)), SnapshotWatchedAreas()));
+        EXPECT_TRUE(TemporaryFolders().empty()) << "the unpacked files are removed";
+        EXPECT_EQ((std::vector<std::string>{DownloadName(media_)}), ListDir(downloads_));
+    }
+}
+
+TEST_P(PatchScenario, LargeDownloadHoldsNoMoreThanOnePieceInMemory)
+{
+    // 21,000,000 bytes of data in floppy pieces, run through the twins of
+    // the two programs, which record every global-heap block they ask for:
+    // the patch run's largest is no larger than the largest piece, and the
+    // extractor's data moves through its one 64 KB block (it imports no
+    // allocator at all).
+    // The large media serve release 1.0.
+    if (release_ != "1.0")
+        return;
+    const std::string large = BuildPath("scenario\\media-large");
+    size_t largestPiece = 0, pieces = 0;
+    for (int disk = 1; FileExists(JoinPath(large, "DISK" + std::to_string(disk))); ++disk, ++pieces)
+        largestPiece = std::max(largestPiece, PieceOf(large, disk).size());
+    EXPECT_EQ(15u, pieces);
+    EXPECT_LE(largestPiece, 1457664u);
+    // The builder's download holds the same pieces, and disk 1's record of them.
+    std::map<std::string, Bytes> unpacked = ReadFolderFiles(BuildPath("scenario\\twin-files"));
+    std::map<std::string, Bytes> disk1 = ReadFolderFiles(JoinPath(large, "DISK1"));
+    EXPECT_TRUE(disk1["patch.ini"] == unpacked["patch.ini"]) << "the download's patch.ini is not disk 1's";
+    for (size_t k = 0; k < pieces; ++k)
+        EXPECT_TRUE(PieceOf(large, (int)k + 1) == unpacked["PATCH." + std::to_string(k)]) << "piece " << k;
+    EXPECT_EQ(pieces + 5, unpacked.size()) << "disk 1's files and the pieces, nothing else";
+    Bytes twinDownload, largeData;
+    ASSERT_TRUE(ReadFileBytes(BuildPath("scenario\\twin-1-to-95B.EXE"), &twinDownload));
+    ASSERT_TRUE(ReadFileBytes(BuildPath("scenario\\data-large.bin"), &largeData));
     PopulateInstallation();
-    ASSERT_TRUE(TemporaryFolders().empty());
     LaunchLog launches;
-    const RegSnapshot before = SnapshotWatchedAreas();
-    RunResult run = RunDownload(DownloadOf(media_));
+    const std::string log = JoinPath(root_, "probe.txt");
+    SetEnvironmentVariableA("ZARIZED_PROBE_LOG", log.c_str());
+    RunResult run = RunDownload(twinDownload);
+    SetEnvironmentVariableA("ZARIZED_PROBE_LOG", nullptr);
     ExpectHandedOff(run, launches, product_);
-    EXPECT_TRUE(run.progressShown);
-    EXPECT_TRUE(data_ == StagedData()) << "Patch.rtp is the patch data, byte for byte";
-    EXPECT_EQ("", RegistryDifferences(StoredByWindows95(before, ExpectedRegistry(before)), SnapshotWatchedAreas()));
-    EXPECT_TRUE(TemporaryFolders().empty()) << "the unpacked files are removed";
-    EXPECT_EQ((std::vector<std::string>{DownloadName(media_)}), ListDir(downloads_));
+    EXPECT_TRUE(largeData == StagedData()) << "Patch.rtp is the large data, byte for byte";
+    std::map<std::string, std::string> blocks;  // what each twin recorded of its blocks
+    Bytes record;
+    ASSERT_TRUE(ReadFileBytes(log, &record));
+    std::istringstream lines(std::string(record.begin(), record.end()));
+    for (std::string line; std::getline(lines, line);) {
+        size_t at = line.find(" blocks ");
+        if (at != std::string::npos)
+            blocks[line.substr(0, at)] = line.substr(at + 8, line.find_last_not_of("\r") - at - 7);
+    }
+    unsigned long count = 0, largest = 0;
+    ASSERT_EQ(2, sscanf(blocks["zarized"].c_str(), "%lu largest %lu", &count, &largest)) << blocks["zarized"];
+    EXPECT_LT(0u, count);
+    EXPECT_LE(largest, largestPiece) << "the patch run took a block larger than a piece";
+    if (blocks["extract"] != "none: GlobalAlloc is not imported") {
+        ASSERT_EQ(2, sscanf(blocks["extract"].c_str(), "%lu largest %lu", &count, &largest)) << blocks["extract"];
+        EXPECT_LE(largest, 65536u) << "the extractor took a block larger than its 64 KB";
+    }
 }
 
 TEST_P(PatchScenario, DamagedDownloadsAreRefusedWithNothingWritten)

@@ -10,23 +10,36 @@
 # PATCH.BAT runs the sample patch engine and deletes what it no longer needs.
 # Last, the download build of the same patch (1-to-95B.EXE, one file) patches
 # a second sample installation.
+# The programs run on a 640 x 480 Windows desktop that Wine draws on a virtual
+# X server (scripts/screen.sh); what it shows at each box and progress window
+# is saved in build/demo/screens/.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || exec "$root/scripts/bench32.sh" "$0" "$@"
+[ "${ZARIZED_WINE_GRAPHICS:-}" = x11 ] || exec "$root/scripts/screen.sh" "$0" "$@"
 build=$root/build/i686
 demo=$root/build/demo
 prefix=$demo/wineprefix
 drive_c=$prefix/drive_c
+screens=$demo/screens
 export ZARIZED_DOS_LAUNCHER=$build/DOSLAUNCH.EXE
 export ZARIZED_LAUNCH_LOG='C:\launches.txt'
 
 wine() { "$root/scripts/wine-run.sh" "$prefix" "$@"; }
-runboxes() { wine "$build/tests/runboxes.exe" "$@"; }
+# runboxes STEP OPTIONS... PROGRAM WORKDIR [COMMAND TEXT]: on the desktop,
+# with the screens of the step saved as screens/STEP-NN-<what>.png.
+runboxes() {
+    local step=$1
+    shift
+    wine explorer /desktop=ZARIZED,640x480 "Z:${build//\//\\}\\tests\\runboxes.exe" --screens "$screens/$step" "$@"
+}
+# The media builder keeps its own, headless prefix.
+make_media() { ZARIZED_WINE_GRAPHICS=null "$root/scripts/make-media.sh" "$@"; }
 section() { printf '\n=== %s ===\n' "$*"; }
 
 section "setting up a fresh Wine prefix with a sample installation"
 rm -rf "$demo"
-mkdir -p "$demo"
+mkdir -p "$demo" "$screens"
 wine cmd /c exit >/dev/null 2>&1 || true
 product="$drive_c/Program Files/Kelvane Palomid"
 mkdir -p "$product"
@@ -42,11 +55,11 @@ mkdir -p "$work"
 head -c 150000 /dev/urandom >"$work/Patch.rtp"
 # The engine is the sample one, a stand-in for a real patch engine.
 cp "$build/ENGINE.COM" "$work/engine.bin"
-MEDIA_WINEPREFIX=$demo/media-prefix MEDIA_DOWNLOAD=1 "$root/scripts/make-media.sh" "$work/engine.bin" "$work/Patch.rtp" 1.0 \
+MEDIA_WINEPREFIX=$demo/media-prefix MEDIA_DOWNLOAD=1 make_media "$work/engine.bin" "$work/Patch.rtp" 1.0 \
     "$demo/disks" 100000
 # The other build of the patch: pieces of the same names and sizes, other bytes.
 head -c 150000 /dev/urandom >"$work/Other.rtp"
-MEDIA_WINEPREFIX=$demo/media-prefix "$root/scripts/make-media.sh" "$work/engine.bin" "$work/Other.rtp" 95.0.a \
+MEDIA_WINEPREFIX=$demo/media-prefix make_media "$work/engine.bin" "$work/Other.rtp" 95.0.a \
     "$demo/other-disks" 100000 >/dev/null
 echo "also made: the disks of the 95.0.a build, in $demo/other-disks"
 echo "disk 1's patch.ini, with the record of the pieces that every disk is checked against:"
@@ -61,7 +74,7 @@ section "a refused release: the 95.0.a build of the patch on this 1.0 installati
 refused=$drive_c/WrongPatch
 cp -r "$media/DISK1" "$refused"
 printf '[VERSION]\r\nVersion=95.0.a\r\n' >"$refused/patch.ini"
-runboxes "C:\\WrongPatch\\ZARIZED.EXE" "C:\\WrongPatch"
+runboxes 1-refused "C:\\WrongPatch\\ZARIZED.EXE" "C:\\WrongPatch"
 
 snapshot() {
     {
@@ -75,7 +88,7 @@ snapshot() {
 
 section "the patch run, from disk 1 (disks 2 and 3 are inserted when asked for; disk 2 of the 95.0.a build first)"
 snapshot "$demo/before.txt"
-ZARIZED_DOS_PHASE=$root/scripts/dos-phase.sh runboxes --disks "C:\\PatchMedia" --other-first "C:\\OtherBuild" "C:\\PatchMedia\\DISK1\\ZARIZED.EXE" \
+ZARIZED_DOS_PHASE=$root/scripts/dos-phase.sh runboxes 2-patch --disks "C:\\PatchMedia" --other-first "C:\\OtherBuild" "C:\\PatchMedia\\DISK1\\ZARIZED.EXE" \
     "C:\\PatchMedia\\DISK1" | tee "$demo/run.txt"
 # The program does not wait for what it starts; Windows restarts in MS-DOS
 # mode once it has ended.
@@ -149,7 +162,7 @@ echo "product folder C:\\KP2\\PALOMID, release 1.0.0; the download, one file:"
 cp "$demo/disks/1-to-95B.EXE" "$drive_c/Downloads/"
 echo "  C:\\Downloads\\1-to-95B.EXE  $(stat -c %s "$drive_c/Downloads/1-to-95B.EXE") bytes"
 ZARIZED_LAUNCH_LOG='C:\download-launches.txt' ZARIZED_DOS_PHASE=$root/scripts/dos-phase.sh \
-    runboxes "C:\\Downloads\\1-to-95B.EXE" "C:\\Downloads" | tee "$demo/download-run.txt"
+    runboxes 3-download "C:\\Downloads\\1-to-95B.EXE" "C:\\Downloads" | tee "$demo/download-run.txt"
 for _ in $(seq 300); do grep -q '^dos end' "$drive_c/download-launches.txt" 2>/dev/null && break; sleep 0.2; done
 left=$(find "$drive_c/users" -maxdepth 4 -type d -name 'ZAR[0-9][0-9][0-9][0-9][0-9]' | wc -l)
 if [ "$left" -eq 0 ]; then

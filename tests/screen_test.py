@@ -145,13 +145,13 @@ def main(build):
              r"C:\SCREEN\KP", "/f")
         runboxes = "Z:" + os.path.join(build, "tests", "runboxes.exe").replace("/", "\\")
         env = dict(os.environ, ZARIZED_DOS_LAUNCHER=os.path.join(build, "DOSLAUNCH.EXE"))
-        output = wine(prefix, "explorer", "/desktop=ZARIZED,640x480", runboxes, "--screens", shots, "--disks",
+        output = wine(prefix, "explorer", "/desktop=ZARIZED,640x480", runboxes, "--screens", shots + "/run", "--disks",
                       r"C:\SCREEN\DISKS", r"C:\SCREEN\A\ZARIZED.EXE", r"C:\SCREEN\A", env=env)
     finally:
         subprocess.run(["umount", work])
     print(output)
     taken = re.findall(r"\(screen: (\S+) \(window at (\d+),(\d+), (\d+)x(\d+)\)\)", output)
-    names = [os.path.basename(path)[3:-4] for path, *_ in taken]
+    names = [os.path.basename(path)[7:-4] for path, *_ in taken]
     if names[:3] != ["progress", "zarized", "progress"]:
         print("FAIL: the screen was taken as %s, not at the progress window, the disk prompt, then the window again"
               % names)

@@ -1,16 +1,16 @@
 // runboxes: starts a program, prints every message box it shows, answers it,
 // and reports how the program ended. Used by the demonstration and by the
 // patch-media builder, under Wine.
-//   runboxes [--timeout MS] [--cancel] [--disks FOLDER] [--other-first FOLDER] [--screens UNIX_FOLDER]
+//   runboxes [--timeout MS] [--cancel] [--disks FOLDER] [--other-first FOLDER] [--screens UNIX_PATH]
 //            PROGRAM WORKDIR [COMMAND TEXT...]
 // --disks FOLDER answers "Please insert disk N." (and the wrong-disk prompt,
 // which ends with the same sentence) by copying the files of FOLDER\DISKN
 // next to PROGRAM (inserting that disk), then pressing OK. --other-first
 // FOLDER inserts the first disk asked for from FOLDER instead: a disk of
 // another build of the patch, which the program must refuse. --screens
-// UNIX_FOLDER, on Wine's X11 driver, saves what the screen shows as PNG
-// files there: each box before it is answered, and a progress window when it
-// first appears and again after each box.
+// UNIX_PATH, on Wine's X11 driver, saves what the screen shows as PNG files
+// UNIX_PATH-01-<what>.png, -02-...: each box before it is answered, and a
+// progress window when it first appears and again after each box.
 #include <windows.h>
 
 #include <ctype.h>
@@ -29,8 +29,9 @@ std::string g_otherDisks;
 std::string g_programDir;
 bool g_cancel = false;
 std::string g_screens;
-bool g_progressDue = true;  // the progress window is to be taken when next seen
-HWND g_lastBox = nullptr;   // the box answered last, until it has gone
+bool g_progressDue = true;    // the progress window is to be taken when next seen
+HWND g_lastProgress = nullptr;  // the progress window taken last
+HWND g_lastBox = nullptr;       // the box answered last, until it has gone
 
 // A file-name part from a caption: letters and digits, blanks as "-".
 std::string Slug(const std::string &text)
@@ -44,20 +45,25 @@ std::string Slug(const std::string &text)
     return slug.empty() ? "box" : slug;
 }
 
-void Shoot(const std::string &name, HWND window)
+void Shoot(const std::string &name, HWND window, DWORD settleMs)
 {
-    std::string shot = ShootScreen(g_screens, name, window);
+    std::string shot = ShootScreen(g_screens, name, window, settleMs);
     printf("    (screen: %s)\n", shot.empty() ? "not taken, the window went away" : shot.c_str());
     fflush(stdout);
 }
 
 void TakeProgressWindow(HWND window)
 {
-    // After a box, the window is taken once the box has gone from the screen.
+    // Each progress window when it appears; after a box, once the box has
+    // gone from the screen. The program runs on meanwhile: it is taken as
+    // soon as it has painted.
+    if (window != g_lastProgress)
+        g_progressDue = true;
     if (!g_progressDue || (g_lastBox && IsWindow(g_lastBox)))
         return;
     g_progressDue = false;
-    Shoot("progress", window);
+    g_lastProgress = window;
+    Shoot("progress", window, 0);
 }
 
 const char *ButtonNames(UINT style)
@@ -95,7 +101,7 @@ int Answer(const RecordedBox &box)
         start = end + 1;
     }
     if (!g_screens.empty()) {
-        Shoot(Slug(box.caption), box.window);
+        Shoot(Slug(box.caption), box.window, 200);
         g_progressDue = true;
         g_lastBox = box.window;
     }
@@ -138,7 +144,7 @@ int main(int argc, char **argv)
     }
     if (argc - i < 2) {
         fprintf(stderr, "usage: runboxes [--timeout MS] [--cancel] [--disks FOLDER] [--other-first FOLDER] "
-                        "[--screens UNIX_FOLDER] PROGRAM WORKDIR [COMMAND TEXT...]\n");
+                        "[--screens UNIX_PATH] PROGRAM WORKDIR [COMMAND TEXT...]\n");
         return 2;
     }
     std::string program = argv[i++];

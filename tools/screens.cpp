@@ -27,12 +27,12 @@ bool Import(const std::string &file)
 
 }  // namespace
 
-std::string ShootScreen(const std::string &folder, const std::string &name, HWND window)
+std::string ShootScreen(const std::string &start, const std::string &name, HWND window, DWORD settleMs)
 {
     static int count = 0;
     char number[8];
-    snprintf(number, sizeof(number), "%02d-", ++count);
-    const std::string file = folder + "/" + number + name + ".png";
+    snprintf(number, sizeof(number), "-%02d-", ++count);
+    const std::string file = start + number + name + ".png";
     DWORD threadId = GetWindowThreadProcessId(window, nullptr);
     HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, threadId);
     // The window's thread is held still while the screen is taken, so the
@@ -46,6 +46,15 @@ std::string ShootScreen(const std::string &folder, const std::string &name, HWND
             if (thread)
                 ResumeThread(thread);
             break;
+        }
+        if (Painted(window) && settleMs) {
+            // Wine hands what a window painted to the X server once its
+            // thread waits for messages: a box's thread gets that moment.
+            if (thread)
+                ResumeThread(thread);
+            Sleep(settleMs);
+            settleMs = 0;
+            continue;
         }
         if (Painted(window) || attempt == 99) {
             // What the window drew has to reach the X server.

@@ -5,7 +5,7 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-x64 test demo media bench fuzz clean
+.PHONY: all deps build build-x64 test demo media bench fuzz stop-sweep clean
 
 all: build
 
@@ -40,6 +40,11 @@ media: build
 # make bench [MIB=<size>]: the staging benchmark on the x86_64 twin (see bench/README.md).
 bench: build-x64
 	bench/staging_bench.sh build/x64 "" $(MIB)
+
+# make stop-sweep: every change of a patch run, the run stopped before it and
+# run again (scripts/stop-sweep.sh; make test tries a spread of them).
+stop-sweep: build
+	scripts/stop-sweep.sh all
 
 # make fuzz [FUZZ_SECONDS=<seconds per target>]: the pure routines under libFuzzer on this host.
 fuzz: deps

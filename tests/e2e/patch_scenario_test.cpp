@@ -33,6 +33,13 @@ const char kEditorEntry[] = "3,x,EdFrame,#32770,Open,1137,1088,1152,ListBox,,Edi
 
 void MakeShortcut(const std::string &path, const std::string &arguments)
 {
+    // A shortcut of the same arguments has the same bytes wherever it lies:
+    // the shell makes each kind once (under Wine it takes a tenth of a second).
+    static std::map<std::string, Bytes> made;
+    if (made.count(arguments)) {
+        EXPECT_TRUE(WriteFileBytes(path, made[arguments]));
+        return;
+    }
     IShellLinkA *link = nullptr;
     ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void **)&link)));
     link->SetPath("C:\\windows\\notepad.exe");
@@ -45,6 +52,7 @@ void MakeShortcut(const std::string &path, const std::string &arguments)
     EXPECT_TRUE(SUCCEEDED(file->Save(wide, TRUE)));
     file->Release();
     link->Release();
+    EXPECT_TRUE(ReadFileBytes(path, &made[arguments]));
 }
 
 std::string ShortcutArguments(const std::string &path)
@@ -160,18 +168,20 @@ protected:
         return disk;
     }
 
-    // Runs the patch from the first disk in the drive folder, with patchIni_
-    // as its patch.ini. Each time the program asks for a disk, onPrompt puts
-    // a disk in and answers; by default the right disk goes in, with OK.
-    RunResult RunFromDisks(std::function<int(int disk, const RecordedBox &box)> onPrompt = nullptr)
+    // Runs the patch (the shipping program, or the one named) from disk 1,
+    // alone in the drive folder, with patchIni_ as its patch.ini. Each time
+    // the program asks for a disk, onPrompt puts a disk in and answers; by
+    // default the right disk goes in, with OK.
+    RunResult RunFromDisks(std::function<int(int disk, const RecordedBox &box)> onPrompt = nullptr,
+                           const std::string &program = ProgramPath())
     {
         drive_ = JoinPath(root_, "A");
+        RemoveTree(drive_);
         MakeDir(drive_);
         for (const std::string &name : ListDir(JoinPath(media_, "DISK1")))
             CopyFileA(JoinPath(media_, "DISK1\\" + name).c_str(), JoinPath(drive_, name).c_str(), FALSE);
         WriteFileText(JoinPath(drive_, "patch.ini"), patchIni_);
-        // Disk 1 carries the 32-bit program; this machine runs its 64-bit twin.
-        CopyFileA(ProgramPath().c_str(), JoinPath(drive_, "ZARIZED.EXE").c_str(), FALSE);
+        CopyFileA(program.c_str(), JoinPath(drive_, "ZARIZED.EXE").c_str(), FALSE);
         auto answer = [this, &onPrompt](const RecordedBox &box) {
             int disk = DiskAskedFor(box);
             if (disk == 0)
@@ -182,6 +192,23 @@ protected:
             return IDOK;
         };
         return RunExecutable(JoinPath(drive_, "ZARIZED.EXE"), "", answer, drive_, 120000);
+    }
+
+    // Runs the program named from a folder holding the files of every disk,
+    // as from the hard disk: it asks for no disk.
+    RunResult RunFromFolder(const std::string &program)
+    {
+        drive_ = JoinPath(root_, "A");
+        RemoveTree(drive_);
+        MakeDir(drive_);
+        for (int disk = 1; FileExists(JoinPath(media_, "DISK" + std::to_string(disk))); ++disk) {
+            const std::string from = JoinPath(media_, "DISK" + std::to_string(disk));
+            for (const std::string &name : ListDir(from))
+                CopyFileA(JoinPath(from, name).c_str(), JoinPath(drive_, name).c_str(), FALSE);
+        }
+        WriteFileText(JoinPath(drive_, "patch.ini"), patchIni_);
+        CopyFileA(program.c_str(), JoinPath(drive_, "ZARIZED.EXE").c_str(), FALSE);
+        return RunExecutable(JoinPath(drive_, "ZARIZED.EXE"), "", AnswerOk, drive_, 120000);
     }
 
     static bool IsNotThisDisk(const RecordedBox &box, int disk)
@@ -847,6 +874,163 @@ TEST_P(PatchScenario, DownloadUnpacksDiskOnesFilesWithX)
     ASSERT_EQ(1u, run.boxes.size()) << Describe(run);
     EXPECT_EQ(UnpackFailedText("PATCH.0", busy), run.boxes[0].text);
     EXPECT_EQ((std::vector<std::string>{"KEEP.TXT", "PATCH.0"}), ListDir(busy));
+}
+
+// What a run leaves that a second run must bring to the state of one
+// uninterrupted run: how the run ended, the product folder byte for byte,
+// the shortcuts' arguments, and the registry where a run reads and writes.
+struct EndState {
+    DWORD exitCode = 0;
+    std::vector<std::string> boxes;
+    std::map<std::string, Bytes> files;
+    std::map<std::string, std::string> shortcuts;
+    RegSnapshot registry;
+};
+
+// One line per difference, at most 20 lines for the registry; empty when none.
+std::string EndStateDifferences(const EndState &expected, const EndState &actual)
+{
+    std::string lines;
+    if (expected.exitCode != actual.exitCode)
+        lines += "exit code " + std::to_string((long)(LONG)actual.exitCode) + ", not " +
+                 std::to_string((long)(LONG)expected.exitCode) + "\n";
+    if (expected.boxes != actual.boxes) {
+        lines += "boxes:";
+        for (const std::string &box : actual.boxes)
+            lines += " [" + box + "]";
+        lines += "\n";
+    }
+    for (const auto &file : actual.files)
+        if (!expected.files.count(file.first))
+            lines += "product folder: " + file.first + " is there too\n";
+        else if (expected.files.at(file.first) != file.second)
+            lines += "product folder: " + file.first + " differs (" + std::to_string(file.second.size()) + " bytes, not " +
+                     std::to_string(expected.files.at(file.first).size()) + ")\n";
+    for (const auto &file : expected.files)
+        if (!actual.files.count(file.first))
+            lines += "product folder: " + file.first + " is missing\n";
+    for (const auto &link : expected.shortcuts)
+        if (actual.shortcuts.count(link.first) && actual.shortcuts.at(link.first) != link.second)
+            lines += "shortcut " + link.first + ": arguments \"" + actual.shortcuts.at(link.first) + "\"\n";
+    return lines + RegistryDifferences(expected.registry, actual.registry);
+}
+
+// One change of a run, as the twin's probe recorded it.
+struct Change {
+    long number;
+    std::string kind, what;
+    bool IsRegistry() const { return kind.compare(0, 3, "reg") == 0; }
+};
+
+TEST_P(PatchScenario, RunStoppedAtAnyChangeThenRunAgainEndsAsOneRun)
+{
+    // A run ended at once, as by a power cut or End Task, just before one of
+    // its changes (a write also once cut at half), then the shipping program
+    // run again from the same media: the end state must be that of one
+    // uninterrupted run. The media lie in one folder, as copied to the hard
+    // disk, so no run waits for a disk: the changes are those of a run from
+    // the disks. The twin of the program (ZARPROBE.EXE) counts the
+    // changes and stops. It runs through scripts/stop-sweep.sh:
+    // ZARIZED_SWEEP=spread (make test) tries every change to a file, folder or
+    // shortcut, the launch, and every tenth change to the registry;
+    // ZARIZED_SWEEP=all (make stop-sweep) every change, and
+    // ZARIZED_SWEEP_SHARD=i/n only the points i, i + n, i + 2n, ...
+    char sweep[16] = "", shard[16] = "";
+    GetEnvironmentVariableA("ZARIZED_SWEEP", sweep, sizeof(sweep));
+    GetEnvironmentVariableA("ZARIZED_SWEEP_SHARD", shard, sizeof(shard));
+    if (!sweep[0])
+        GTEST_SKIP() << "the sweep runs in prefixes of its own, through scripts/stop-sweep.sh";
+    const bool everyPoint = std::string(sweep) == "all";
+    unsigned shardIndex = 0, shardCount = 1;
+    if (sscanf(shard, "%u/%u", &shardIndex, &shardCount) != 2 || shardCount == 0)
+        shardIndex = 0, shardCount = 1;
+    const std::string twin = BuildPath("ZARPROBE.EXE");
+    auto install = [this]() {
+        PopulateInstallation();
+        // An entry in both old lists, whose "Include" version must stay.
+        SetRegString(HKEY_CURRENT_USER, "Software\\Quorvel\\Palomid\\FileSteward\\Dialogs\\Include", "Both Lists",
+                     "5,x,BothFrame,#32770,Save,,,,,,,,,,,,");
+        SetRegString(HKEY_CURRENT_USER, "Software\\Quorvel\\Palomid\\FileSteward\\Dialogs\\Exclude", "Both Lists",
+                     "6,x,OtherFrame,,,,,,,,,,,,,,");
+    };
+    auto endState = [this](const RunResult &run) {
+        EndState state;
+        state.exitCode = run.exitCode;
+        for (const RecordedBox &box : run.boxes)
+            state.boxes.push_back(box.caption + ": " + box.text);
+        state.files = ReadFolderFiles(product_);
+        for (const char *folder : {"Letters", "Reports"})
+            state.shortcuts[folder] = ShortcutArguments(JoinPath(documents_, std::string(folder) + "\\Clear Menu.lnk"));
+        state.registry = SnapshotProductAreas();
+        return state;
+    };
+
+    // One uninterrupted run, and the changes it makes, counted by the twin.
+    install();
+    const EndState uninterrupted = endState(RunFromFolder(ProgramPath()));
+    ASSERT_EQ(1u, uninterrupted.exitCode) << "the uninterrupted run did not reach its hand-off";
+    install();
+    const std::string log = JoinPath(ScratchDir("sweep-" + release_), "probe.txt");
+    SetEnvironmentVariableA("ZARIZED_PROBE_LOG", log.c_str());
+    const EndState counted = endState(RunFromFolder(twin));
+    SetEnvironmentVariableA("ZARIZED_PROBE_LOG", nullptr);
+    ASSERT_EQ("", EndStateDifferences(uninterrupted, counted)) << "the twin's run differs from the program's";
+    std::vector<Change> changes;
+    Bytes record;
+    ASSERT_TRUE(ReadFileBytes(log, &record));
+    std::istringstream lines(std::string(record.begin(), record.end()));
+    for (std::string line; std::getline(lines, line);) {
+        char kind[32];
+        long number;
+        int at = 0;
+        if (sscanf(line.c_str(), "zarized change %ld %31s %n", &number, kind, &at) == 2 && at > 0)
+            changes.push_back({number, kind, line.substr(at, line.find_last_not_of("\r") + 1 - at)});
+    }
+    ASSERT_LT(100u, changes.size()) << "the twin counted too few changes";
+
+    // The points: a change to stop before, and whether its write is cut at half.
+    std::vector<std::pair<const Change *, bool>> points;
+    size_t registryChanges = 0;
+    for (const Change &change : changes) {
+        const bool tried = everyPoint || !change.IsRegistry() || registryChanges++ % 10 == 0;
+        if (tried)
+            points.push_back({&change, false});
+        if (tried && change.kind == "write")
+            points.push_back({&change, true});
+    }
+    size_t tried = 0;
+    std::string differing;
+    for (size_t i = shardIndex; i < points.size(); i += shardCount) {
+        const Change &change = *points[i].first;
+        const bool cut = points[i].second;
+        install();
+        SetEnvironmentVariableA("ZARIZED_PROBE_STOP", std::to_string(change.number).c_str());
+        SetEnvironmentVariableA("ZARIZED_PROBE_CUT", cut ? "1" : nullptr);
+        const RunResult stopped = RunFromFolder(twin);
+        SetEnvironmentVariableA("ZARIZED_PROBE_STOP", nullptr);
+        SetEnvironmentVariableA("ZARIZED_PROBE_CUT", nullptr);
+        const std::string point = "change " + std::to_string(change.number) + " (" + change.kind + " " + change.what +
+                                  (cut ? ", cut at half" : "") + ")";
+        ++tried;
+        std::string differences;
+        if (stopped.exitCode != 0xDEAD)
+            differences = "the run was not stopped: " + Describe(stopped) + "\n";
+        else
+            differences = EndStateDifferences(uninterrupted, endState(RunFromFolder(ProgramPath())));
+        if (!differences.empty())
+            differing += "stopped before " + point + ", then run again:\n" + differences;
+        // One line a point, its differences indented below it (scripts/stop-sweep.sh reads them).
+        printf("[ sweep    ] release %s %s: %s\n", release_.c_str(), point.c_str(),
+               differences.empty() ? "as one run" : "DIFFERS");
+        for (size_t at = 0, end; at < differences.size(); at = end + 1) {
+            end = std::min(differences.find('\n', at), differences.size());
+            printf("      %s\n", differences.substr(at, end - at).c_str());
+        }
+        fflush(stdout);
+    }
+    printf("[ sweep    ] release %s: %zu changes, %zu points tried, %s\n", release_.c_str(), changes.size(), tried,
+           differing.empty() ? "none differs" : "some differ (below)");
+    EXPECT_EQ("", differing);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothReleases, PatchScenario, ::testing::Values("1.0", "95.0.a"),

@@ -17,12 +17,22 @@ std::string Lower(std::string text)
     return text;
 }
 
+namespace {
+
+void AddTree(RegSnapshot *all, HKEY root, const std::string &rootName, const std::string &path,
+             const std::string &skipped = "")
+{
+    for (const auto &entry : SnapshotRegTree(root, path, skipped))
+        (*all)[rootName + "\\" + Lower(path) + entry.first] = entry.second;
+}
+
+}  // namespace
+
 RegSnapshot SnapshotWatchedAreas()
 {
     RegSnapshot all;
     auto add = [&all](HKEY root, const std::string &rootName, const std::string &path, const std::string &skipped) {
-        for (const auto &entry : SnapshotRegTree(root, path, skipped))
-            all[rootName + "\\" + Lower(path) + entry.first] = entry.second;
+        AddTree(&all, root, rootName, path, skipped);
     };
     // HKLM\Software without its Classes: the program opens nothing there,
     // and it holds most of the keys, which would make every snapshot take
@@ -30,6 +40,15 @@ RegSnapshot SnapshotWatchedAreas()
     add(HKEY_LOCAL_MACHINE, "HKLM", "Software", "Classes");
     add(HKEY_CURRENT_USER, "HKCU", "Software", "");
     add(HKEY_LOCAL_MACHINE, "HKLM", "Network", "");
+    return all;
+}
+
+RegSnapshot SnapshotProductAreas()
+{
+    RegSnapshot all;
+    AddTree(&all, HKEY_LOCAL_MACHINE, "HKLM", "Software\\Quorvel");
+    AddTree(&all, HKEY_CURRENT_USER, "HKCU", "Software\\Quorvel");
+    AddTree(&all, HKEY_LOCAL_MACHINE, "HKLM", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
     return all;
 }
 

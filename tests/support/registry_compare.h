@@ -16,6 +16,10 @@
 // "HKLM\software\quorvel|value" ("|" alone for the key itself).
 RegSnapshot SnapshotWatchedAreas();
 
+// The same for the product's keys in both hives and the Windows Run key,
+// where every migration writes: a few keys, read quickly.
+RegSnapshot SnapshotProductAreas();
+
 // Removes a key, its values and everything below it from a snapshot.
 void EraseBelow(RegSnapshot *snapshot, const std::string &keyPath);
 

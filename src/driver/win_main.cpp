@@ -46,13 +46,18 @@ static void ReadExpectedRelease(void)
         RtCopyText(ExpectedRelease, PATH_CHARS, "0");
 }
 
-static void RenameEngine(void)
+// Renames the copied engine to Patch.exe. A Patch.exe already there, left by
+// a run stopped part-way or by another patch, goes first: the batch runs
+// whatever Patch.exe holds, and Windows 95's MoveFile never replaces a file.
+static int RenameEngine(void)
 {
     char from[PATH_CHARS];
     char to[PATH_CHARS];
-    if (FormFilePath(from, PATH_CHARS, ProductDir, "Patch.dll") &&
-        FormFilePath(to, PATH_CHARS, ProductDir, "Patch.exe"))
-        MoveFileA(from, to);
+    if (!FormFilePath(from, PATH_CHARS, ProductDir, "Patch.dll") ||
+        !FormFilePath(to, PATH_CHARS, ProductDir, "Patch.exe"))
+        return 0;
+    DeleteFileA(to);
+    return MoveFileA(from, to);
 }
 
 static void DeleteOldControlLibrary(void)
@@ -66,7 +71,10 @@ static int StagePayload(void)
 {
     if (!CopyPayloadFile("Patch.dll", SourceDir, ProductDir))
         return 0;
-    RenameEngine();
+    if (!RenameEngine()) {
+        ShowStringMessage(IDS_ERROR, IDS_CANT_COPY, MB_OK);
+        return 0;
+    }
     if (!CopyPayloadFile("Patch.pif", SourceDir, ProductDir))
         return 0;
     return JoinSpannedFile("Patch.rtp", SourceDir, ProductDir);

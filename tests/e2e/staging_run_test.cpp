@@ -251,8 +251,9 @@ protected:
     }
 };
 
-TEST_F(StagingRun, EngineIsRenamedUnlessPatchExeExists)
+TEST_F(StagingRun, EngineIsStagedAsPatchExeInPlaceOfAnOlderOne)
 {
+    // Guards docs/behaviour.md, "This media's engine".
     RunResult run = RunProgramFrom(media_, "");
     ASSERT_FALSE(ShowsStagingFailure(run)) << Describe(run);
     EXPECT_EQ(engine_, Staged("Patch.exe"));
@@ -260,16 +261,28 @@ TEST_F(StagingRun, EngineIsRenamedUnlessPatchExeExists)
     EXPECT_EQ(pif_.size(), Staged("Patch.pif").size());
     EXPECT_EQ(data_, Staged("Patch.rtp"));
 
-    // With Patch.exe already there the rename fails, and the run goes on.
-    const Bytes older = PatternBytes(300, 9);
+    // A Patch.exe already there (a stopped run's, another patch's) is
+    // replaced: the batch must run this media's engine.
     ScratchDir("staging-run\\product");
     InstallProduct(product_, "release_95_0_a");
-    WriteFileBytes(JoinPath(product_, "Patch.exe"), older);
+    WriteFileBytes(JoinPath(product_, "Patch.exe"), PatternBytes(300, 9));
     run = RunProgramFrom(media_, "");
     ASSERT_FALSE(ShowsStagingFailure(run)) << Describe(run);
-    EXPECT_EQ(older, Staged("Patch.exe"));
-    EXPECT_EQ(engine_, Staged("Patch.dll"));
+    EXPECT_EQ(engine_, Staged("Patch.exe"));
+    EXPECT_FALSE(FileExists(JoinPath(product_, "Patch.dll")));
     EXPECT_EQ(data_, Staged("Patch.rtp"));
+
+    // One that cannot be replaced (a folder of that name) stops the run
+    // before the PIF is staged, with the copy's message.
+    ScratchDir("staging-run\\product");
+    InstallProduct(product_, "release_95_0_a");
+    MakeDir(JoinPath(product_, "Patch.exe"));
+    run = RunProgramFrom(media_, "");
+    EXPECT_EQ(kFailed, run.exitCode);
+    ASSERT_EQ(1u, run.boxes.size()) << Describe(run);
+    EXPECT_EQ(kCantCopy, run.boxes[0].text);
+    EXPECT_EQ(engine_, Staged("Patch.dll"));
+    EXPECT_FALSE(FileExists(JoinPath(product_, "Patch.pif")));
 }
 
 TEST_F(StagingRun, JoinAsksForTheNextDiskUntilItIsIn)

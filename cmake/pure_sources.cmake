@@ -24,6 +24,7 @@ set(ZARIZED_PURE_PART_SOURCES
     src/migrate/match_startup_entry.cpp
     src/migrate/dialog_text_reader.cpp
     src/migrate/parse_old_dialog_definition.cpp
+    src/migrate/dialog_definition_values.cpp
     src/migrate/pad_fixed_text.cpp
     src/handoff/build_handoff_batch_text.cpp
     src/handoff/build_launch_command_line.cpp

@@ -33,6 +33,35 @@ struct DialogDefinition {
     DialogTestPair testPairs[DIALOG_TEST_PAIRS];
 };
 
+// One value of a converted entry's key: a number (REG_DWORD) or a text
+// (REG_SZ, written without its NUL, as the definitions' reader has always
+// had them). The text lies in the definition listed.
+enum {
+    DIALOG_VALUE_NAME_BYTES = 24,
+    // Every field, and an id and a class for each test pair.
+    DIALOG_MAX_VALUES = 12 + 2 * DIALOG_TEST_PAIRS,
+    // The registry's type numbers of the two kinds.
+    DIALOG_VALUE_TEXT = 1,
+    DIALOG_VALUE_NUMBER = 4
+};
+
+struct DialogDefinitionValue {
+    char name[DIALOG_VALUE_NAME_BYTES];
+    int isNumber;
+    unsigned int number;
+    const char *text;
+};
+
+// The values the definition's key receives, in the order they are written,
+// into values (DIALOG_MAX_VALUES); returns their count. Empty texts and zero
+// numbers are left out, but for each test pair's id.
+int ListDialogDefinitionValues(const DialogDefinition *definition, DialogDefinitionValue *values);
+
+// Whether a stored value of that registry type and data is the value as
+// written: the same number, or the same text with or without one NUL after
+// it (Windows 95 adds one).
+int StoredValueIs(const DialogDefinitionValue *value, unsigned int type, const unsigned char *data, unsigned int size);
+
 // Fills the definition from the 17 comma-separated fields of one old entry
 // of at most OLD_ENTRY_DATA_BYTES characters (missing fields count as empty).
 // Clears the name and sets disable to 0: the caller stores the name and marks

@@ -14,9 +14,11 @@ void LoadDefaultDialogDefinitions(HINSTANCE instance, HKEY dialogsKey);
 // then "RegRevision" after each section whose key could be created or opened.
 void LoadDialogDefinitionText(HKEY dialogsKey, const char *bytes, DWORD size);
 // Creates the definition's key under the Dialogs key and fills it, but only
-// if the key is new.
+// if the key is new, or holds nothing but values of this conversion (one a
+// stopped run left part-way).
 void WriteDialogDefinition(HKEY dialogsKey, const DialogDefinition *definition);
-// Converts every entry of the old list of that name (disable: 1 for "Exclude").
+// Converts every entry of the old list of that name (disable: 1 for
+// "Exclude", whose entries that the "Include" list also holds are passed over).
 void ConvertOldDialogList(HKEY dialogsKey, const char *listName, int disable);
 
 #endif

@@ -77,54 +77,56 @@ void LoadDialogDefinitionText(HKEY dialogsKey, const char *bytes, DWORD size)
 }
 
 // WriteDialogDefinition: a converted old entry becomes a key of its own, but
-// never over a key that is already there. Its texts are written without their
-// NUL, as the definitions' reader has always had them.
-static void WriteText(HKEY key, const char *name, const char *text)
-{
-    if (text[0])
-        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)RtStrLen(text));
-}
+// never over a key that is already there, with one exception: a key that
+// holds nothing but values of this very conversion is what a run stopped
+// part-way left of it, and is filled up, since the old lists are gone once a
+// run has ended. Its texts are written without their NUL, as the
+// definitions' reader has always had them.
 
-static void WriteNumber(HKEY key, const char *name, DWORD number)
+// Whether every value of the key is one of the conversion's, as written.
+static int HoldsOnlyValuesOf(HKEY key, const DialogDefinitionValue *values, int count)
 {
-    RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&number, sizeof(number));
-}
-
-static void WriteNonZero(HKEY key, const char *name, DWORD number)
-{
-    if (number)
-        WriteNumber(key, name, number);
+    DWORD index;
+    for (index = 0;; ++index) {
+        char name[DIALOG_VALUE_NAME_BYTES];
+        unsigned char data[DIALOG_TEXT_BYTES];
+        DWORD nameChars = sizeof(name);
+        DWORD dataBytes = sizeof(data);
+        DWORD type;
+        int i;
+        LONG result = RegEnumValueA(key, index, name, &nameChars, 0, &type, data, &dataBytes);
+        if (result == ERROR_NO_MORE_ITEMS)
+            return 1;
+        // A name or data too long for the conversion's values is none of them.
+        if (result != ERROR_SUCCESS)
+            return 0;
+        for (i = 0; i < count && lstrcmpiA(name, values[i].name) != 0; ++i) {
+        }
+        if (i == count || !StoredValueIs(&values[i], type, data, dataBytes))
+            return 0;
+    }
 }
 
 void WriteDialogDefinition(HKEY dialogsKey, const DialogDefinition *definition)
 {
+    DialogDefinitionValue values[DIALOG_MAX_VALUES];
+    int count = ListDialogDefinitionValues(definition, values);
     HKEY key;
     DWORD disposition = 0;
-    int n;
+    int i;
     if (RegCreateKeyExA(dialogsKey, definition->name, 0, 0, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, 0, &key,
                         &disposition) != ERROR_SUCCESS)
         return;
-    if (disposition == REG_CREATED_NEW_KEY) {
-        WriteText(key, "OwnerClassName", definition->ownerClass);
-        WriteText(key, "WindowClassName", definition->windowClass);
-        WriteText(key, "WindowTitle", definition->windowTitle);
-        WriteNonZero(key, "DriveNameCtrlId", definition->driveNameCtrlId);
-        WriteNonZero(key, "FolderNameCtrlId", definition->folderNameCtrlId);
-        WriteNonZero(key, "FileNameCtrlId", definition->fileNameCtrlId);
-        WriteNonZero(key, "LFNEditCtrlId", definition->lfnEditCtrlId);
-        WriteNonZero(key, "LFNFileListCtrlId", definition->lfnFileListCtrlId);
-        WriteNonZero(key, "LFNFolderListCtrlId", definition->lfnFolderListCtrlId);
-        WriteNonZero(key, "Disable", (DWORD)definition->disable);
-        WriteNonZero(key, "FileStewardFlags", definition->fileStewardFlags);
-        WriteNonZero(key, "LFN Flags", definition->lfnFlags);
-        for (n = 1; n <= definition->TestCtrlCount && n <= DIALOG_TEST_PAIRS; ++n) {
-            char valueName[24];
-            wsprintfA(valueName, "TestCtrlId%d", n);
-            WriteNumber(key, valueName, definition->testPairs[n - 1].id);
-            wsprintfA(valueName, "TestCtrlClass%d", n);
-            WriteText(key, valueName, definition->testPairs[n - 1].className);
+    if (disposition == REG_CREATED_NEW_KEY || HoldsOnlyValuesOf(key, values, count))
+        for (i = 0; i < count; ++i) {
+            if (values[i].isNumber) {
+                DWORD number = values[i].number;
+                RegSetValueExA(key, values[i].name, 0, REG_DWORD, (const BYTE *)&number, sizeof(number));
+            } else {
+                RegSetValueExA(key, values[i].name, 0, REG_SZ, (const BYTE *)values[i].text,
+                               (DWORD)RtStrLen(values[i].text));
+            }
         }
-    }
     RegCloseKey(key);
 }
 
@@ -139,6 +141,7 @@ enum { OLD_NAME_CHARS = 256 };
 void ConvertOldDialogList(HKEY dialogsKey, const char *listName, int disable)
 {
     HKEY list;
+    HKEY included = 0;
     DWORD index;
     char name[OLD_NAME_CHARS];
     // One byte more than the data may fill, so that data without its own NUL
@@ -147,6 +150,10 @@ void ConvertOldDialogList(HKEY dialogsKey, const char *listName, int disable)
     DialogDefinition definition;
     if (RegOpenKeyExA(dialogsKey, listName, 0, KEY_ALL_ACCESS, &list) != ERROR_SUCCESS)
         return;
+    // An entry of both lists keeps its "Include" version, however far a
+    // stopped run got with it: the "Exclude" one is passed over.
+    if (disable && RegOpenKeyExA(dialogsKey, "Include", 0, KEY_ALL_ACCESS, &included) != ERROR_SUCCESS)
+        included = 0;
     for (index = 0;; ++index) {
         DWORD nameChars = OLD_NAME_CHARS;
         DWORD dataBytes = OLD_ENTRY_DATA_BYTES;
@@ -155,12 +162,16 @@ void ConvertOldDialogList(HKEY dialogsKey, const char *listName, int disable)
             continue;  // too long a name or too much data for the buffers: passed over
         if (result != ERROR_SUCCESS)
             break;
+        if (included && RegQueryValueExA(included, name, 0, 0, 0, 0) == ERROR_SUCCESS)
+            continue;
         data[dataBytes < (DWORD)OLD_ENTRY_DATA_BYTES ? dataBytes : (DWORD)OLD_ENTRY_DATA_BYTES] = 0;
         ParseOldDialogDefinition((const char *)data, &definition);
         RtCopyText(definition.name, DIALOG_TEXT_BYTES, name);  // longer names are cut to 127
         definition.disable = disable;
         WriteDialogDefinition(dialogsKey, &definition);
     }
+    if (included)
+        RegCloseKey(included);
     RegCloseKey(list);
 }
 

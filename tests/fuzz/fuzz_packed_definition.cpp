@@ -133,5 +133,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     CheckId(definition->lfnEditCtrlId, fields[14]);
     CheckId(definition->lfnFileListCtrlId, fields[15]);
     CheckId(definition->lfnFolderListCtrlId, fields[16]);
+
+    // The values its key receives: within their bound, names ended, and each
+    // recognised as written (a text also with the NUL Windows 95 adds), but
+    // not with its last byte changed.
+    definition->disable = (int)(cut & 1);
+    DialogDefinitionValue values[DIALOG_MAX_VALUES];
+    int count = ListDialogDefinitionValues(definition, values);
+    FUZZ_CHECK(count >= 0 && count <= DIALOG_MAX_VALUES);
+    for (int i = 0; i < count; ++i) {
+        const DialogDefinitionValue &value = values[i];
+        FUZZ_CHECK(memchr(value.name, 0, DIALOG_VALUE_NAME_BYTES) != nullptr);
+        std::vector<unsigned char> stored;
+        if (value.isNumber) {
+            for (int shift = 0; shift < 32; shift += 8)
+                stored.push_back((unsigned char)(value.number >> shift));
+        } else {
+            FUZZ_CHECK(value.text[0] != 0);
+            stored.assign(value.text, value.text + strlen(value.text));
+        }
+        const unsigned type = value.isNumber ? DIALOG_VALUE_NUMBER : DIALOG_VALUE_TEXT;
+        FUZZ_CHECK(StoredValueIs(&value, type, stored.data(), (unsigned)stored.size()));
+        if (!value.isNumber) {
+            std::vector<unsigned char> withNul = stored;
+            withNul.push_back(0);
+            FUZZ_CHECK(StoredValueIs(&value, type, withNul.data(), (unsigned)withNul.size()));
+        }
+        stored.back() ^= 0x20;
+        FUZZ_CHECK(!StoredValueIs(&value, type, stored.data(), (unsigned)stored.size()));
+        FUZZ_CHECK(!StoredValueIs(&value, value.isNumber ? DIALOG_VALUE_TEXT : DIALOG_VALUE_NUMBER, stored.data(),
+                                  (unsigned)stored.size()));
+    }
     return 0;
 }

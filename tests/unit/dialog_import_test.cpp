@@ -479,6 +479,39 @@ TEST(OldLists, FirstWriterWins)
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kExclude));
 }
 
+TEST(OldLists, AKeyAStoppedRunLeftPartWayIsFilledUp)
+{
+    // Guards docs/behaviour.md, "A run stopped part-way". A run stopped
+    // while it wrote a converted entry leaves a key with some of its values
+    // and the lists still there: the next run fills that key up. A key with
+    // anything else in it is still never written over.
+    ProductRegistryScope scope;
+    SetRegString(HKEY_CURRENT_USER, kInclude, "My Editor", kMyEditor);
+    SetRegTextWithoutNul(HKEY_CURRENT_USER, Key("My Editor"), "OwnerClassName", "EdFrame");
+    SetRegDword(HKEY_CURRENT_USER, Key("My Editor"), "FolderNameCtrlId", 1088);
+    SetRegString(HKEY_CURRENT_USER, kInclude, "Empty", kMyEditor);
+    CreateRegKey(HKEY_CURRENT_USER, Key("Empty"));
+    SetRegString(HKEY_CURRENT_USER, kInclude, "Own Value Too", kMyEditor);
+    SetRegTextWithoutNul(HKEY_CURRENT_USER, Key("Own Value Too"), "OwnerClassName", "EdFrame");
+    SetRegString(HKEY_CURRENT_USER, Key("Own Value Too"), "Mine", "x");
+    SetRegString(HKEY_CURRENT_USER, kInclude, "Other Text", kMyEditor);
+    SetRegTextWithoutNul(HKEY_CURRENT_USER, Key("Other Text"), "OwnerClassName", "OtherFrame");
+    // In both lists with the same text: the "Include" version, without Disable.
+    SetRegString(HKEY_CURRENT_USER, kInclude, "Both", "3,,Inc");
+    SetRegString(HKEY_CURRENT_USER, kExclude, "Both", "3,,Inc");
+    SetRegTextWithoutNul(HKEY_CURRENT_USER, Key("Both"), "OwnerClassName", "Inc");
+    const RegSnapshot ownValueToo = SnapshotRegTree(HKEY_CURRENT_USER, Key("Own Value Too"));
+    const RegSnapshot otherText = SnapshotRegTree(HKEY_CURRENT_USER, Key("Other Text"));
+    Import();
+    EXPECT_VALUES(MyEditorValues(false), HKEY_CURRENT_USER, Key("My Editor"));
+    EXPECT_VALUES(MyEditorValues(false), HKEY_CURRENT_USER, Key("Empty"));
+    EXPECT_EQ(ownValueToo, SnapshotRegTree(HKEY_CURRENT_USER, Key("Own Value Too")));
+    EXPECT_EQ(otherText, SnapshotRegTree(HKEY_CURRENT_USER, Key("Other Text")));
+    EXPECT_EQ((std::set<std::string>{"ownerclassname", "filestewardflags"}), ValueNames(Key("Both")));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kInclude));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kExclude));
+}
+
 TEST(OldLists, GoInEveryCase)
 {
     {

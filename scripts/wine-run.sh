@@ -74,6 +74,12 @@ if [ "$arch" = win32 ] && [ ! -s "$prefix/drive_c/windows/COMMAND.COM" ]; then
     ) 9>"$prefix.lock" || { echo "wine-run: DOSBox's shell could not be put in $prefix as C:\windows\COMMAND.COM" >&2; exit 125; }
 fi
 
+# Wine's menu builder is taken out of the prefix: the shell starts it for
+# every shortcut a program saves, waits for it, and it copies the shortcut
+# into the desktop menus of this machine's own user. Without it a save is
+# just the save.
+rm -f "$prefix/drive_c/windows/system32/winemenubuilder.exe"
+
 # ZARIZED_DOS_LAUNCHER names an i686 program that stands in for Wine's DOS
 # launcher: it is started for every .pif, and records the launch.
 if [ "$arch" = win32 ] && [ -n "${ZARIZED_DOS_LAUNCHER:-}" ]; then

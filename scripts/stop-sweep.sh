@@ -7,24 +7,31 @@
 #   stop-sweep.sh [all|spread] [BUILD_DIR]
 # "all" (make stop-sweep) tries every change of both runs, "spread" (make
 # test) every change to a file, a folder or a shortcut, the launch, and every
-# tenth change to the registry. The points are shared among two Wine prefixes
-# of their own, one a core, which run at once. It prints every point tried,
+# tenth change to the registry, of release 1.0's run. The points are shared
+# among three Wine prefixes, the test bench's and two of the sweep's own,
+# which run at once. It prints every point tried,
 # then each point whose end state differs and how, and fails if any does.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || exec "$root/scripts/bench32.sh" "$0" "$@"
 points=${1:-all}
 build=$(realpath -m "${2:-$root/build/i686}")
-shards=2
 if [ ! -f "$build/scenario/media-1.0/DISK3/PATCH.2" ] || [ ! -f "$build/scenario/media-95.0.a/DISK3/PATCH.2" ]; then
     "$root/tests/scenario_media.sh" "$build" >/dev/null || { echo "stop-sweep: the media could not be made" >&2; exit 1; }
 fi
+# The test bench's own prefix and two more, made first: the sweep has the
+# bench to itself, and three runs at once keep both cores busy while each
+# waits for its programs.
+prefixes=("$build/wineprefix" "$build/sweep-prefix" "$build/sweep-prefix-2")
+shards=${#prefixes[@]}
+for prefix in "${prefixes[@]}"; do "$root/scripts/wine-run.sh" "$prefix" cmd /c exit >/dev/null 2>&1 & done
+wait
 started=$(date +%s)
 pids=()
 for ((shard = 0; shard < shards; shard++)); do
     ZARIZED_RUN_TIMEOUT=3600 ZARIZED_SWEEP=$points ZARIZED_SWEEP_SHARD=$shard/$shards ZARIZED_DOS_LAUNCHER=$build/DOSLAUNCH.EXE \
-        "$root/scripts/wine-run.sh" "$build/sweep-prefix-$shard" "$build/tests/patch_scenario_test.exe" \
-        --gtest_filter='*RunStoppedAtAnyChange*' >"$build/stop-sweep-$shard.txt" 2>&1 &
+        "$root/scripts/wine-run.sh" "${prefixes[$shard]}" "$build/tests/patch_scenario_test.exe" \
+        --gtest_filter='*StoppedAtAnyChange*' >"$build/stop-sweep-$shard.txt" 2>&1 &
     pids+=($!)
 done
 status=0
@@ -32,16 +39,18 @@ for pid in "${pids[@]}"; do wait "$pid" || status=1; done
 logs=()
 for ((shard = 0; shard < shards; shard++)); do logs+=("$build/stop-sweep-$shard.txt"); done
 lines=$(cat "${logs[@]}" | tr -d '\r')
-points_line='^\[ sweep    \] release [^ ]+ change '
+points_line='^\[ sweep    \] release [^ ]+ (download )?change '
 echo "points tried:"
-grep -E "$points_line" <<<"$lines" | sed 's/^\[ sweep    \] //' | sort -k2,2 -k4,4n | sed 's/^/  /'
+grep -E "$points_line" <<<"$lines" | sed 's/^\[ sweep    \] //' |
+    awk '{ download = $3 == "download"; print $2, download, download ? $5 : $4, $0 }' | sort -k1,1 -k2,2n -k3,3n |
+    cut -d' ' -f4- | sed 's/^/  /'
 echo "points where the end state differs, and how:"
-awk '/^\[ sweep    \] release [^ ]+ change .*: DIFFERS$/ { show = 1; sub(/^\[ sweep    \] /, "  "); print; next }
+awk '/^\[ sweep    \] release [^ ]+ (download )?change .*: DIFFERS$/ { show = 1; sub(/^\[ sweep    \] /, "  "); print; next }
     /^\[ sweep    \] / { show = 0 } show && /^      / { print }' <<<"$lines" | grep . || echo "  none"
 tried=$(grep -cE "$points_line" <<<"$lines")
 differ=$(grep -cE "$points_line.*: DIFFERS$" <<<"$lines")
 for log in "${logs[@]}"; do
-    if ! tr -d '\r' <"$log" | grep -q '^\[==========\] 2 tests from 1 test suite ran'; then
+    if ! tr -d '\r' <"$log" | grep -q '^\[==========\] 4 tests from 1 test suite ran'; then
         echo "stop-sweep: $(basename "$log") did not end its sweep:" >&2
         tail -20 "$log" >&2
         status=1

@@ -3,8 +3,9 @@
 # served), each with its download build, that the end-to-end patch scenarios
 # run from; a set of floppies for 21,000,000 bytes of data, whose download is
 # also packed with the programs' twins (ZARPROBE.EXE, XPROBE.EXE) in place of
-# the programs, to watch the blocks they take; and a download of the earlier
-# form, with the whole data as one piece.
+# the programs, to watch the blocks they take; each release's download
+# behind the extractor's twin, to stop it anywhere; and a download of the
+# earlier form, with the whole data as one piece.
 #   scenario_media.sh BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,14 +33,25 @@ pack() {
     for ((k = 0; k < 50; k++)); do [ -f "$1/PATCH.$k" ] && files+=("$1/PATCH.$k"); done
     python3 "$root/scripts/make_download.py" "$2" "$3" "${files[@]}" "$1/READNOW.TXT"
 }
-# The large download as the builder made it, unpacked by its own "/x", and
-# packed again with the twins in place of the programs.
-twins=$out/twin-files
+# repack DOWNLOAD FOLDER EXTRACTOR OUTPUT [PROGRAM]: the download as the
+# builder made it, unpacked by its own "/x" into FOLDER, packed again behind
+# EXTRACTOR, with PROGRAM as its ZARIZED.EXE when given.
 winpath() { echo "Z:$(realpath -m "$1" | sed 's#/#\\#g')"; }
-"$root/scripts/wine-run.sh" "$build/media-prefix" "$build/tests/runboxes.exe" \
-    "$(winpath "$out/media-large/1-to-95B.EXE")" "$(winpath "$out")" "/x$(winpath "$twins")" >/dev/null
-cp "$build/ZARPROBE.EXE" "$twins/ZARIZED.EXE"
-pack "$twins" "$build/XPROBE.EXE" "$out/twin-1-to-95B.EXE"
+repack() {
+    "$root/scripts/wine-run.sh" "$build/media-prefix" "$build/tests/runboxes.exe" \
+        "$(winpath "$1")" "$(winpath "$out")" "/x$(winpath "$2")" >/dev/null
+    [ -z "${5:-}" ] || cp "$5" "$2/ZARIZED.EXE"
+    pack "$2" "$3" "$4"
+}
+# The large download with the twins in place of both programs.
+repack "$out/media-large/1-to-95B.EXE" "$out/twin-files" "$build/XPROBE.EXE" "$out/twin-1-to-95B.EXE" \
+    "$build/ZARPROBE.EXE"
+# Each release's download behind the extractor's twin, for the stopped downloads.
+for release in 1.0 95.0.a; do
+    download=$(basename "$out/media-$release"/?-to-95B.EXE)
+    repack "$out/media-$release/$download" "$out/extractor-twin-$release" "$build/XPROBE.EXE" \
+        "$out/extractor-twin-$download"
+done
 # The earlier form of each download: the whole data as one piece, recorded so.
 for release in 1.0 95.0.a; do
     media=$out/media-$release

@@ -72,6 +72,121 @@ std::string ShortcutArguments(const std::string &path)
     return arguments;
 }
 
+// What a run leaves that a second run must bring to the state of one
+// uninterrupted run: how the run ended, the product folder byte for byte,
+// the shortcuts' arguments, the product's keys and the Windows Run key.
+struct EndState {
+    DWORD exitCode = 0;
+    std::vector<std::string> boxes;
+    std::map<std::string, Bytes> files;
+    std::map<std::string, std::string> shortcuts;
+    RegSnapshot registry;
+};
+
+// One line per difference, at most 20 lines for the registry; empty when none.
+std::string EndStateDifferences(const EndState &expected, const EndState &actual)
+{
+    std::string lines;
+    if (expected.exitCode != actual.exitCode)
+        lines += "exit code " + std::to_string((long)(LONG)actual.exitCode) + ", not " +
+                 std::to_string((long)(LONG)expected.exitCode) + "\n";
+    if (expected.boxes != actual.boxes) {
+        lines += "boxes:";
+        for (const std::string &box : actual.boxes)
+            lines += " [" + box + "]";
+        lines += "\n";
+    }
+    for (const auto &file : actual.files)
+        if (!expected.files.count(file.first))
+            lines += "product folder: " + file.first + " is there too\n";
+        else if (expected.files.at(file.first) != file.second)
+            lines += "product folder: " + file.first + " differs (" + std::to_string(file.second.size()) + " bytes, not " +
+                     std::to_string(expected.files.at(file.first).size()) + ")\n";
+    for (const auto &file : expected.files)
+        if (!actual.files.count(file.first))
+            lines += "product folder: " + file.first + " is missing\n";
+    for (const auto &link : expected.shortcuts)
+        if (actual.shortcuts.count(link.first) && actual.shortcuts.at(link.first) != link.second)
+            lines += "shortcut " + link.first + ": arguments \"" + actual.shortcuts.at(link.first) + "\"\n";
+    return lines + RegistryDifferences(expected.registry, actual.registry);
+}
+
+// One change of a run, as the twin's probe recorded it.
+struct Change {
+    long number;
+    std::string kind, what;
+    bool IsRegistry() const { return kind.compare(0, 3, "reg") == 0; }
+};
+
+// How a sweep runs: every point or a spread of them, and the share of them
+// this process takes (ZARIZED_SWEEP, ZARIZED_SWEEP_SHARD, from
+// scripts/stop-sweep.sh); none without ZARIZED_SWEEP.
+struct SweepSettings {
+    bool run = false;
+    bool everyPoint = false;
+    unsigned shardIndex = 0, shardCount = 1;
+};
+
+SweepSettings ReadSweepSettings()
+{
+    char sweep[16] = "", shard[16] = "";
+    SweepSettings settings;
+    GetEnvironmentVariableA("ZARIZED_SWEEP", sweep, sizeof(sweep));
+    GetEnvironmentVariableA("ZARIZED_SWEEP_SHARD", shard, sizeof(shard));
+    settings.run = sweep[0] != 0;
+    settings.everyPoint = std::string(sweep) == "all";
+    if (sscanf(shard, "%u/%u", &settings.shardIndex, &settings.shardCount) != 2 || settings.shardCount == 0)
+        settings.shardIndex = 0, settings.shardCount = 1;
+    return settings;
+}
+
+// The changes the twin `program` ("zarized" or "extract") recorded in a probe log.
+std::vector<Change> ReadChanges(const std::string &log, const std::string &program)
+{
+    std::vector<Change> changes;
+    Bytes record;
+    EXPECT_TRUE(ReadFileBytes(log, &record));
+    std::istringstream lines(std::string(record.begin(), record.end()));
+    for (std::string line; std::getline(lines, line);) {
+        char kind[32];
+        long number;
+        int at = 0;
+        if (sscanf(line.c_str(), (program + " change %ld %31s %n").c_str(), &number, kind, &at) == 2 && at > 0)
+            changes.push_back({number, kind, line.substr(at, line.find_last_not_of("\r") + 1 - at)});
+    }
+    return changes;
+}
+
+// Prints one point of a sweep, its differences indented below it
+// (scripts/stop-sweep.sh reads them), and adds them to `differing`.
+void ReportPoint(const std::string &release, const std::string &point, const std::string &differences,
+                 std::string *differing)
+{
+    if (!differences.empty())
+        *differing += "stopped before " + point + ", then run again:\n" + differences;
+    printf("[ sweep    ] release %s %s: %s\n", release.c_str(), point.c_str(),
+           differences.empty() ? "as one run" : "DIFFERS");
+    for (size_t at = 0, end; at < differences.size(); at = end + 1) {
+        end = std::min(differences.find('\n', at), differences.size());
+        printf("      %s\n", differences.substr(at, end - at).c_str());
+    }
+    fflush(stdout);
+}
+
+// Sets the probe's stop before a change, with its write cut at half, while it lives.
+struct StopBefore {
+    StopBefore(const Change &change, bool cut)
+    {
+        SetEnvironmentVariableA("ZARIZED_PROBE_STOP", std::to_string(change.number).c_str());
+        SetEnvironmentVariableA("ZARIZED_PROBE_CUT", cut ? "1" : nullptr);
+    }
+    ~StopBefore()
+    {
+        SetEnvironmentVariableA("ZARIZED_PROBE_STOP", nullptr);
+        SetEnvironmentVariableA("ZARIZED_PROBE_CUT", nullptr);
+    }
+};
+
 class PatchScenario : public ::testing::TestWithParam<const char *> {
 protected:
     void SetUp() override
@@ -407,6 +522,30 @@ protected:
         EXPECT_EQ("", RegistryDifferences(before, SnapshotWatchedAreas()));
         EXPECT_EQ((std::vector<std::string>{DownloadName(media_)}), ListDir(downloads_));
         EXPECT_TRUE(TemporaryFolders().empty());
+    }
+
+    // What a run left, for the sweeps.
+    EndState EndStateAfter(const RunResult &run)
+    {
+        EndState state;
+        state.exitCode = run.exitCode;
+        for (const RecordedBox &box : run.boxes)
+            state.boxes.push_back(box.caption + ": " + box.text);
+        state.files = ReadFolderFiles(product_);
+        for (const char *folder : {"Letters", "Reports"})
+            state.shortcuts[folder] = ShortcutArguments(JoinPath(documents_, std::string(folder) + "\\Clear Menu.lnk"));
+        state.registry = SnapshotProductAreas();
+        return state;
+    }
+
+    // Runs a twin with the probe's record going to a fresh log; the log.
+    std::string RecordedRun(const std::function<RunResult()> &run, EndState *state)
+    {
+        const std::string log = JoinPath(ScratchDir("sweep-record"), "probe.txt");
+        SetEnvironmentVariableA("ZARIZED_PROBE_LOG", log.c_str());
+        *state = EndStateAfter(run());
+        SetEnvironmentVariableA("ZARIZED_PROBE_LOG", nullptr);
+        return log;
     }
 
     std::string release_, media_, otherMedia_, root_, product_, programs_, documents_, drive_;
@@ -876,52 +1015,6 @@ TEST_P(PatchScenario, DownloadUnpacksDiskOnesFilesWithX)
     EXPECT_EQ((std::vector<std::string>{"KEEP.TXT", "PATCH.0"}), ListDir(busy));
 }
 
-// What a run leaves that a second run must bring to the state of one
-// uninterrupted run: how the run ended, the product folder byte for byte,
-// the shortcuts' arguments, and the registry where a run reads and writes.
-struct EndState {
-    DWORD exitCode = 0;
-    std::vector<std::string> boxes;
-    std::map<std::string, Bytes> files;
-    std::map<std::string, std::string> shortcuts;
-    RegSnapshot registry;
-};
-
-// One line per difference, at most 20 lines for the registry; empty when none.
-std::string EndStateDifferences(const EndState &expected, const EndState &actual)
-{
-    std::string lines;
-    if (expected.exitCode != actual.exitCode)
-        lines += "exit code " + std::to_string((long)(LONG)actual.exitCode) + ", not " +
-                 std::to_string((long)(LONG)expected.exitCode) + "\n";
-    if (expected.boxes != actual.boxes) {
-        lines += "boxes:";
-        for (const std::string &box : actual.boxes)
-            lines += " [" + box + "]";
-        lines += "\n";
-    }
-    for (const auto &file : actual.files)
-        if (!expected.files.count(file.first))
-            lines += "product folder: " + file.first + " is there too\n";
-        else if (expected.files.at(file.first) != file.second)
-            lines += "product folder: " + file.first + " differs (" + std::to_string(file.second.size()) + " bytes, not " +
-                     std::to_string(expected.files.at(file.first).size()) + ")\n";
-    for (const auto &file : expected.files)
-        if (!actual.files.count(file.first))
-            lines += "product folder: " + file.first + " is missing\n";
-    for (const auto &link : expected.shortcuts)
-        if (actual.shortcuts.count(link.first) && actual.shortcuts.at(link.first) != link.second)
-            lines += "shortcut " + link.first + ": arguments \"" + actual.shortcuts.at(link.first) + "\"\n";
-    return lines + RegistryDifferences(expected.registry, actual.registry);
-}
-
-// One change of a run, as the twin's probe recorded it.
-struct Change {
-    long number;
-    std::string kind, what;
-    bool IsRegistry() const { return kind.compare(0, 3, "reg") == 0; }
-};
-
 TEST_P(PatchScenario, RunStoppedAtAnyChangeThenRunAgainEndsAsOneRun)
 {
     // A run ended at once, as by a power cut or End Task, just before one of
@@ -929,21 +1022,16 @@ TEST_P(PatchScenario, RunStoppedAtAnyChangeThenRunAgainEndsAsOneRun)
     // run again from the same media: the end state must be that of one
     // uninterrupted run. The media lie in one folder, as copied to the hard
     // disk, so no run waits for a disk: the changes are those of a run from
-    // the disks. The twin of the program (ZARPROBE.EXE) counts the
-    // changes and stops. It runs through scripts/stop-sweep.sh:
-    // ZARIZED_SWEEP=spread (make test) tries every change to a file, folder or
-    // shortcut, the launch, and every tenth change to the registry;
-    // ZARIZED_SWEEP=all (make stop-sweep) every change, and
-    // ZARIZED_SWEEP_SHARD=i/n only the points i, i + n, i + 2n, ...
-    char sweep[16] = "", shard[16] = "";
-    GetEnvironmentVariableA("ZARIZED_SWEEP", sweep, sizeof(sweep));
-    GetEnvironmentVariableA("ZARIZED_SWEEP_SHARD", shard, sizeof(shard));
-    if (!sweep[0])
+    // the disks. The twin of the program (ZARPROBE.EXE) counts the changes
+    // and stops. It runs through scripts/stop-sweep.sh: ZARIZED_SWEEP=all
+    // (make stop-sweep) tries every change, and each write once more cut at
+    // half; ZARIZED_SWEEP=spread (make test) every change to a file, folder
+    // or shortcut, the launch, and every tenth change to the registry, of
+    // release 1.0's run; ZARIZED_SWEEP_SHARD=i/n only the points i, i + n,
+    // i + 2n, ...
+    const SweepSettings sweep = ReadSweepSettings();
+    if (!sweep.run || (!sweep.everyPoint && release_ != "1.0"))
         GTEST_SKIP() << "the sweep runs in prefixes of its own, through scripts/stop-sweep.sh";
-    const bool everyPoint = std::string(sweep) == "all";
-    unsigned shardIndex = 0, shardCount = 1;
-    if (sscanf(shard, "%u/%u", &shardIndex, &shardCount) != 2 || shardCount == 0)
-        shardIndex = 0, shardCount = 1;
     const std::string twin = BuildPath("ZARPROBE.EXE");
     auto install = [this]() {
         PopulateInstallation();
@@ -953,83 +1041,125 @@ TEST_P(PatchScenario, RunStoppedAtAnyChangeThenRunAgainEndsAsOneRun)
         SetRegString(HKEY_CURRENT_USER, "Software\\Quorvel\\Palomid\\FileSteward\\Dialogs\\Exclude", "Both Lists",
                      "6,x,OtherFrame,,,,,,,,,,,,,,");
     };
-    auto endState = [this](const RunResult &run) {
-        EndState state;
-        state.exitCode = run.exitCode;
-        for (const RecordedBox &box : run.boxes)
-            state.boxes.push_back(box.caption + ": " + box.text);
-        state.files = ReadFolderFiles(product_);
-        for (const char *folder : {"Letters", "Reports"})
-            state.shortcuts[folder] = ShortcutArguments(JoinPath(documents_, std::string(folder) + "\\Clear Menu.lnk"));
-        state.registry = SnapshotProductAreas();
-        return state;
-    };
 
     // One uninterrupted run, and the changes it makes, counted by the twin.
     install();
-    const EndState uninterrupted = endState(RunFromFolder(ProgramPath()));
+    const EndState uninterrupted = EndStateAfter(RunFromFolder(ProgramPath()));
     ASSERT_EQ(1u, uninterrupted.exitCode) << "the uninterrupted run did not reach its hand-off";
     install();
-    const std::string log = JoinPath(ScratchDir("sweep-" + release_), "probe.txt");
-    SetEnvironmentVariableA("ZARIZED_PROBE_LOG", log.c_str());
-    const EndState counted = endState(RunFromFolder(twin));
-    SetEnvironmentVariableA("ZARIZED_PROBE_LOG", nullptr);
+    EndState counted;
+    const std::vector<Change> changes =
+        ReadChanges(RecordedRun([&]() { return RunFromFolder(twin); }, &counted), "zarized");
     ASSERT_EQ("", EndStateDifferences(uninterrupted, counted)) << "the twin's run differs from the program's";
-    std::vector<Change> changes;
-    Bytes record;
-    ASSERT_TRUE(ReadFileBytes(log, &record));
-    std::istringstream lines(std::string(record.begin(), record.end()));
-    for (std::string line; std::getline(lines, line);) {
-        char kind[32];
-        long number;
-        int at = 0;
-        if (sscanf(line.c_str(), "zarized change %ld %31s %n", &number, kind, &at) == 2 && at > 0)
-            changes.push_back({number, kind, line.substr(at, line.find_last_not_of("\r") + 1 - at)});
-    }
     ASSERT_LT(100u, changes.size()) << "the twin counted too few changes";
 
     // The points: a change to stop before, and whether its write is cut at half.
     std::vector<std::pair<const Change *, bool>> points;
     size_t registryChanges = 0;
     for (const Change &change : changes) {
-        const bool tried = everyPoint || !change.IsRegistry() || registryChanges++ % 10 == 0;
+        const bool tried = sweep.everyPoint || !change.IsRegistry() || registryChanges++ % 10 == 0;
         if (tried)
             points.push_back({&change, false});
-        if (tried && change.kind == "write")
+        if (sweep.everyPoint && change.kind == "write")
             points.push_back({&change, true});
     }
     size_t tried = 0;
     std::string differing;
-    for (size_t i = shardIndex; i < points.size(); i += shardCount) {
+    for (size_t i = sweep.shardIndex; i < points.size(); i += sweep.shardCount, ++tried) {
         const Change &change = *points[i].first;
-        const bool cut = points[i].second;
         install();
-        SetEnvironmentVariableA("ZARIZED_PROBE_STOP", std::to_string(change.number).c_str());
-        SetEnvironmentVariableA("ZARIZED_PROBE_CUT", cut ? "1" : nullptr);
-        const RunResult stopped = RunFromFolder(twin);
-        SetEnvironmentVariableA("ZARIZED_PROBE_STOP", nullptr);
-        SetEnvironmentVariableA("ZARIZED_PROBE_CUT", nullptr);
-        const std::string point = "change " + std::to_string(change.number) + " (" + change.kind + " " + change.what +
-                                  (cut ? ", cut at half" : "") + ")";
-        ++tried;
-        std::string differences;
-        if (stopped.exitCode != 0xDEAD)
-            differences = "the run was not stopped: " + Describe(stopped) + "\n";
-        else
-            differences = EndStateDifferences(uninterrupted, endState(RunFromFolder(ProgramPath())));
-        if (!differences.empty())
-            differing += "stopped before " + point + ", then run again:\n" + differences;
-        // One line a point, its differences indented below it (scripts/stop-sweep.sh reads them).
-        printf("[ sweep    ] release %s %s: %s\n", release_.c_str(), point.c_str(),
-               differences.empty() ? "as one run" : "DIFFERS");
-        for (size_t at = 0, end; at < differences.size(); at = end + 1) {
-            end = std::min(differences.find('\n', at), differences.size());
-            printf("      %s\n", differences.substr(at, end - at).c_str());
+        RunResult stopped;
+        {
+            StopBefore stop(change, points[i].second);
+            stopped = RunFromFolder(twin);
         }
-        fflush(stdout);
+        ReportPoint(release_,
+                    "change " + std::to_string(change.number) + " (" + change.kind + " " + change.what +
+                        (points[i].second ? ", cut at half" : "") + ")",
+                    stopped.exitCode != 0xDEAD ? "the run was not stopped: " + Describe(stopped) + "\n"
+                                               : EndStateDifferences(uninterrupted,
+                                                                     EndStateAfter(RunFromFolder(ProgramPath()))),
+                    &differing);
     }
     printf("[ sweep    ] release %s: %zu changes, %zu points tried, %s\n", release_.c_str(), changes.size(), tried,
-           differing.empty() ? "none differs" : "some differ (below)");
+           differing.empty() ? "none differs" : "some differ (above)");
+    EXPECT_EQ("", differing);
+}
+
+TEST_P(PatchScenario, DownloadStoppedAtAnyChangeThenRunAgainPatchesToTheHandOff)
+{
+    // The download stopped at once before one of its own changes (a write
+    // also once cut at half) leaves at most its own ZARnnnnn folder below
+    // the temporary folder; run again, it patches to the hand-off as one
+    // uninterrupted run does. Its extractor's twin (XPROBE.EXE) counts and
+    // stops; the ZARIZED.EXE inside is the shipping one. Run through
+    // scripts/stop-sweep.sh like the patch run's sweep, with every change
+    // (ZARIZED_SWEEP=all) only.
+    const SweepSettings sweep = ReadSweepSettings();
+    if (!sweep.everyPoint)
+        GTEST_SKIP() << "the sweep runs in prefixes of its own, through scripts/stop-sweep.sh";
+    Bytes download, twinDownload;
+    ASSERT_TRUE(ReadFileBytes(JoinPath(media_, DownloadName(media_)), &download));
+    ASSERT_TRUE(ReadFileBytes(BuildPath("scenario\\extractor-twin-" + DownloadName(media_)), &twinDownload));
+    auto clearTemporaryFolders = []() {
+        char temp[MAX_PATH] = "";
+        GetTempPathA(MAX_PATH, temp);
+        for (const std::string &name : TemporaryFolders())
+            RemoveTree(JoinPath(temp, name));
+    };
+
+    clearTemporaryFolders();
+    PopulateInstallation();
+    const EndState uninterrupted = EndStateAfter(RunDownload(download));
+    ASSERT_EQ(1u, uninterrupted.exitCode) << "the uninterrupted download did not reach its hand-off";
+    PopulateInstallation();
+    EndState counted;
+    const std::vector<Change> changes =
+        ReadChanges(RecordedRun([&]() { return RunDownload(twinDownload); }, &counted), "extract");
+    ASSERT_EQ("", EndStateDifferences(uninterrupted, counted)) << "the twin's download differs from the extractor's";
+    ASSERT_LT(10u, changes.size()) << "the twin counted too few changes";
+
+    std::vector<std::pair<const Change *, bool>> points;
+    for (const Change &change : changes) {
+        points.push_back({&change, false});
+        if (change.kind == "write")
+            points.push_back({&change, true});
+    }
+    size_t tried = 0;
+    std::string differing;
+    for (size_t i = sweep.shardIndex; i < points.size(); i += sweep.shardCount, ++tried) {
+        const Change &change = *points[i].first;
+        clearTemporaryFolders();
+        PopulateInstallation();
+        const std::vector<std::string> productBefore = ListDir(product_);
+        RunResult stopped;
+        {
+            StopBefore stop(change, points[i].second);
+            stopped = RunDownload(twinDownload);
+        }
+        std::string differences;
+        if (stopped.exitCode != 0xDEAD) {
+            differences = "the download was not stopped: " + Describe(stopped) + "\n";
+        } else {
+            // What it leaves: its own folder at most, and the download alone
+            // where it lay; the product changes only by the patch run it
+            // started, which has ended before the unpacked files go.
+            if (TemporaryFolders().size() > 1)
+                differences += std::to_string(TemporaryFolders().size()) + " ZARnnnnn folders are left\n";
+            if (ListDir(downloads_) != std::vector<std::string>{DownloadName(media_)})
+                differences += "the download's folder holds more than the download\n";
+            if (change.kind != "delete" && change.kind != "rmdir" && ListDir(product_) != productBefore)
+                differences += "the product folder changed before the patch run was started\n";
+            differences += EndStateDifferences(uninterrupted, EndStateAfter(RunDownload(download)));
+        }
+        ReportPoint(release_,
+                    "download change " + std::to_string(change.number) + " (" + change.kind + " " + change.what +
+                        (points[i].second ? ", cut at half" : "") + ")",
+                    differences, &differing);
+    }
+    clearTemporaryFolders();
+    printf("[ sweep    ] release %s download: %zu changes, %zu points tried, %s\n", release_.c_str(), changes.size(),
+           tried, differing.empty() ? "none differs" : "some differ (above)");
     EXPECT_EQ("", differing);
 }
 

@@ -62,6 +62,10 @@ int ListDialogDefinitionValues(const DialogDefinition *definition, DialogDefinit
 // it (Windows 95 adds one).
 int StoredValueIs(const DialogDefinitionValue *value, unsigned int type, const unsigned char *data, unsigned int size);
 
+// The index of the value so named, ignoring the case of its letters as the
+// registry does, or count if none is.
+int FindDialogDefinitionValue(const DialogDefinitionValue *values, int count, const char *name);
+
 // Fills the definition from the 17 comma-separated fields of one old entry
 // of at most OLD_ENTRY_DATA_BYTES characters (missing fields count as empty).
 // Clears the name and sets disable to 0: the caller stores the name and marks

@@ -1,5 +1,6 @@
-// ListDialogDefinitionValues, StoredValueIs: the values a converted old entry
-// becomes in its key, and whether a stored value is one of them.
+// ListDialogDefinitionValues, StoredValueIs, FindDialogDefinitionValue: the
+// values a converted old entry becomes in its key, and whether a stored value
+// is one of them.
 #include "dialog_definition.h"
 
 static void AddText(DialogDefinitionValue *values, int *count, const char *name, const char *text)
@@ -87,4 +88,25 @@ int StoredValueIs(const DialogDefinitionValue *value, unsigned int type, const u
         if (data[i] != (unsigned char)value->text[i])
             return 0;
     return 1;
+}
+
+static char FoldLetter(char c)
+{
+    return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
+}
+
+int FindDialogDefinitionValue(const DialogDefinitionValue *values, int count, const char *name)
+{
+    int i;
+    for (i = 0; i < count; ++i) {
+        const char *a = values[i].name;
+        const char *b = name;
+        while (*a && FoldLetter(*a) == FoldLetter(*b)) {
+            ++a;
+            ++b;
+        }
+        if (!*a && !*b)
+            return i;
+    }
+    return count;
 }

@@ -100,8 +100,7 @@ static int HoldsOnlyValuesOf(HKEY key, const DialogDefinitionValue *values, int 
         // A name or data too long for the conversion's values is none of them.
         if (result != ERROR_SUCCESS)
             return 0;
-        for (i = 0; i < count && lstrcmpiA(name, values[i].name) != 0; ++i) {
-        }
+        i = FindDialogDefinitionValue(values, count, name);
         if (i == count || !StoredValueIs(&values[i], type, data, dataBytes))
             return 0;
     }

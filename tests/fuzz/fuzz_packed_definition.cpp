@@ -4,6 +4,7 @@
 // where the text is cut in two for the decimal reader; the rest is the packed
 // text (a NUL in it ends the text, as it ends a registry string).
 #include "fuzz_support.h"
+#include <ctype.h>
 
 #include "migrate/dialog_definition.h"
 
@@ -163,6 +164,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(!StoredValueIs(&value, type, stored.data(), (unsigned)stored.size()));
         FUZZ_CHECK(!StoredValueIs(&value, value.isNumber ? DIALOG_VALUE_TEXT : DIALOG_VALUE_NUMBER, stored.data(),
                                   (unsigned)stored.size()));
+        // Found by its name in any case, as the registry matches names, and
+        // by no longer name.
+        std::string name = value.name;
+        for (char &c : name)
+            c = (char)(i & 1 ? tolower((unsigned char)c) : toupper((unsigned char)c));
+        FUZZ_CHECK(FindDialogDefinitionValue(values, count, name.c_str()) == i);
+        FUZZ_CHECK(FindDialogDefinitionValue(values, count, (name + "#").c_str()) == count);
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "registry.h"
 
+#include <algorithm>
+
 std::string RegValue::Text() const
 {
     std::string text(data.begin(), data.end());
@@ -166,7 +168,7 @@ struct SnapshotBuffers {
 }  // namespace
 
 static void SnapshotInto(HKEY parent, const std::string &name, const std::string &prefix, RegSnapshot *snapshot,
-                         SnapshotBuffers *buffers, const std::string &skippedChild = "")
+                         SnapshotBuffers *buffers, const std::vector<std::string> &skipped)
 {
     HKEY key;
     if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -190,23 +192,29 @@ static void SnapshotInto(HKEY parent, const std::string &name, const std::string
         DWORD size = (DWORD)buffers->name.size();
         if (RegEnumKeyExA(key, i, buffers->name.data(), &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        std::string child(buffers->name.data(), size);
-        if (lstrcmpiA(child.c_str(), skippedChild.c_str()) != 0)
-            children.push_back(child);
+        children.emplace_back(buffers->name.data(), size);
     }
     for (const std::string &child : children) {
         std::string lower = child;
         CharLowerBuffA(&lower[0], (DWORD)lower.size());
-        SnapshotInto(key, child, prefix + "\\" + lower, snapshot, buffers);
+        const std::string path = prefix + "\\" + lower;
+        if (std::find(skipped.begin(), skipped.end(), path) == skipped.end())
+            SnapshotInto(key, child, path, snapshot, buffers, skipped);
     }
     RegCloseKey(key);
 }
 
-RegSnapshot SnapshotRegTree(HKEY root, const std::string &path, const std::string &skippedSubkey)
+RegSnapshot SnapshotRegTree(HKEY root, const std::string &path, const std::vector<std::string> &skippedSubkeys)
 {
     RegSnapshot snapshot;
     SnapshotBuffers buffers;
-    SnapshotInto(root, path, "", &snapshot, &buffers, skippedSubkey);
+    // Compared as the walk names them: lower case, from a backslash.
+    std::vector<std::string> skipped;
+    for (std::string subkey : skippedSubkeys) {
+        CharLowerBuffA(&subkey[0], (DWORD)subkey.size());
+        skipped.push_back("\\" + subkey);
+    }
+    SnapshotInto(root, path, "", &snapshot, &buffers, skipped);
     return snapshot;
 }
 

@@ -33,8 +33,8 @@ void DeleteRegValue(HKEY root, const std::string &path, const std::string &name)
 
 // Every key and value below a key, by path ("sub\\key|value" -> value).
 using RegSnapshot = std::map<std::string, RegValue>;
-// skippedSubkey, when given, names one direct subkey left out with its tree.
-RegSnapshot SnapshotRegTree(HKEY root, const std::string &path, const std::string &skippedSubkey = "");
+// skippedSubkeys name subkeys, by their paths below path, left out with their trees.
+RegSnapshot SnapshotRegTree(HKEY root, const std::string &path, const std::vector<std::string> &skippedSubkeys = {});
 std::vector<std::string> SubkeyNames(HKEY root, const std::string &path);
 
 // Removes what the program writes, so each test starts from a known state;

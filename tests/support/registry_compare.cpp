@@ -20,7 +20,7 @@ std::string Lower(std::string text)
 namespace {
 
 void AddTree(RegSnapshot *all, HKEY root, const std::string &rootName, const std::string &path,
-             const std::string &skipped = "")
+             const std::vector<std::string> &skipped = {})
 {
     for (const auto &entry : SnapshotRegTree(root, path, skipped))
         (*all)[rootName + "\\" + Lower(path) + entry.first] = entry.second;
@@ -31,15 +31,17 @@ void AddTree(RegSnapshot *all, HKEY root, const std::string &rootName, const std
 RegSnapshot SnapshotWatchedAreas()
 {
     RegSnapshot all;
-    auto add = [&all](HKEY root, const std::string &rootName, const std::string &path, const std::string &skipped) {
-        AddTree(&all, root, rootName, path, skipped);
-    };
-    // HKLM\Software without its Classes: the program opens nothing there,
-    // and it holds most of the keys, which would make every snapshot take
+    // HKLM\Software without its Classes and Wine's tables of time zones and
+    // telephone countries: the program opens nothing there, and they hold
+    // most of the keys and values, which would make every snapshot take
     // seconds under Wine.
-    add(HKEY_LOCAL_MACHINE, "HKLM", "Software", "Classes");
-    add(HKEY_CURRENT_USER, "HKCU", "Software", "");
-    add(HKEY_LOCAL_MACHINE, "HKLM", "Network", "");
+    AddTree(&all, HKEY_LOCAL_MACHINE, "HKLM", "Software",
+            {"Classes", "Microsoft\\Windows NT\\CurrentVersion\\Time Zones",
+             "Microsoft\\Windows\\CurrentVersion\\Telephony"});
+    // HKCU\Software without Wine's own settings: its desktop puts the
+    // system parameters there when it starts, whenever that falls.
+    AddTree(&all, HKEY_CURRENT_USER, "HKCU", "Software", {"Wine"});
+    AddTree(&all, HKEY_LOCAL_MACHINE, "HKLM", "Network");
     return all;
 }
 

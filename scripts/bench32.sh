@@ -19,4 +19,20 @@ exec unshare --user --map-root-user --mount --pid --fork --kill-child --mount-pr
     printf "%s" ":qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$qemu"':OPF" \
         >/proc/sys/fs/binfmt_misc/register 2>/dev/null ||
         { echo "bench32: the qemu-i386 handler cannot be registered in a private namespace here" >&2; exit 1; }
-    exec "$@"' bench32 "$@"
+    "$@"
+    status=$?
+    # A Wine server writes its registry to the prefix now and then, and as it
+    # ends; the end of the namespace would kill it unsaved, leaving a prefix
+    # whose registry lags behind what its programs did. Ended by a signal,
+    # it saves first.
+    servers=()
+    for comm in /proc/[0-9]*/comm; do
+        case $(cat "$comm" 2>/dev/null) in
+        wineserver*) pid=${comm#/proc/}; servers+=("${pid%/comm}") ;;
+        esac
+    done
+    [ ${#servers[@]} -eq 0 ] || kill -TERM "${servers[@]}" 2>/dev/null
+    for pid in "${servers[@]}"; do
+        for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    done
+    exit $status' bench32 "$@"

@@ -28,7 +28,7 @@ build-x64: deps
 	cmake --build build/x64 -j $(JOBS)
 
 test: build
-	scripts/bench32.sh ctest --test-dir build/i686 --output-on-failure
+	scripts/bench32.sh ctest --test-dir build/i686 --output-on-failure -j $(JOBS)
 
 demo: build
 	scripts/demo.sh

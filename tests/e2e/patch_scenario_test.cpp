@@ -903,6 +903,8 @@ TEST_P(PatchScenario, LargeDownloadHoldsNoMoreThanOnePieceInMemory)
     ASSERT_EQ(2, sscanf(blocks["zarized"].c_str(), "%lu largest %lu", &count, &largest)) << blocks["zarized"];
     EXPECT_LT(0u, count);
     EXPECT_LE(largest, largestPiece) << "the patch run took a block larger than a piece";
+    printf("%zu bytes in %zu pieces of at most %zu bytes: the patch run took %lu blocks, the largest of %lu bytes; "
+           "the extractor: %s\n", largeData.size(), pieces, largestPiece, count, largest, blocks["extract"].c_str());
     if (blocks["extract"] != "none: GlobalAlloc is not imported") {
         ASSERT_EQ(2, sscanf(blocks["extract"].c_str(), "%lu largest %lu", &count, &largest)) << blocks["extract"];
         EXPECT_LE(largest, 65536u) << "the extractor took a block larger than its 64 KB";

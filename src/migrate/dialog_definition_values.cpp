@@ -3,17 +3,24 @@
 // is one of them.
 #include "dialog_definition.h"
 
-static void AddText(DialogDefinitionValue *values, int *count, const char *name, const char *text)
+// Takes the next value of the list and names it.
+static DialogDefinitionValue *AddValue(DialogDefinitionValue *values, int *count, const char *name)
 {
-    DialogDefinitionValue *value;
+    DialogDefinitionValue *value = &values[(*count)++];
     int i;
-    // An empty text is not written.
-    if (!text[0])
-        return;
-    value = &values[(*count)++];
     for (i = 0; name[i] && i < DIALOG_VALUE_NAME_BYTES - 1; ++i)
         value->name[i] = name[i];
     value->name[i] = 0;
+    return value;
+}
+
+static void AddText(DialogDefinitionValue *values, int *count, const char *name, const char *text)
+{
+    DialogDefinitionValue *value;
+    // An empty text is not written.
+    if (!text[0])
+        return;
+    value = AddValue(values, count, name);
     value->isNumber = 0;
     value->number = 0;
     value->text = text;
@@ -23,13 +30,9 @@ static void AddNumber(DialogDefinitionValue *values, int *count, const char *nam
                       int evenZero)
 {
     DialogDefinitionValue *value;
-    int i;
     if (!number && !evenZero)
         return;
-    value = &values[(*count)++];
-    for (i = 0; name[i] && i < DIALOG_VALUE_NAME_BYTES - 1; ++i)
-        value->name[i] = name[i];
-    value->name[i] = 0;
+    value = AddValue(values, count, name);
     value->isNumber = 1;
     value->number = number;
     value->text = 0;

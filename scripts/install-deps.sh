@@ -50,14 +50,14 @@ if [ $update -eq 1 ] || [ ${#missing[@]} -gt 0 ] || ! qemu_ready; then
     # still fails, with its own reason, if what it needs cannot be had.
     apt-get update -qq || echo "install-deps: apt-get update reported errors; going on with the indexes it has" >&2
 fi
-install() { apt-get install -y -qq --no-install-recommends "$@" "${missing[@]}" >/dev/null; }
-if [ ${#missing[@]} -gt 0 ] && ! install; then
+install_missing() { apt-get install -y -qq --no-install-recommends "$@" "${missing[@]}" >/dev/null; }
+if [ ${#missing[@]} -gt 0 ] && ! install_missing; then
     # With one architecture's index of a suite missing (the security suite's
     # i386 list, mid-sync), its amd64 updates have no i386 partner of the same
     # version; the release's own suite has both.
     codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
     echo "install-deps: trying again with the packages of $codename itself" >&2
-    install -t "$codename"
+    install_missing -t "$codename"
 fi
 if ! qemu_ready; then
     echo "installing: qemu-user (bookworm-backports)"

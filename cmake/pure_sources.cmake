@@ -32,7 +32,8 @@ set(ZARIZED_PURE_PART_SOURCES
     src/handoff/choose_startup_folder.cpp
     src/driver/classify_release.cpp
     src/driver/release_text.cpp
-    src/driver/splitter_command.cpp)
+    src/driver/splitter_command.cpp
+    src/driver/free_bytes.cpp)
 # The download extractor's.
 set(ZARIZED_PURE_EXTRACTOR_SOURCES
     src/extractor/download_format.cpp)

@@ -15,6 +15,8 @@
 #define IDS_X_CHECKING 110
 #define IDS_X_UNPACKING 111
 
+#include "progress_controls.h"
+
 #define IDD_X_PROGRESS 200
 #define IDC_X_PROGRESS_TEXT 101
 #define IDI_X_PROGRAM 1000

@@ -26,6 +26,10 @@
 // command shell, within the bytes their PIF fields receive (caption 2016).
 #define IDS_DOS_FOLDER_TOO_LONG 2020
 #define IDS_DOS_SHELL_TOO_LONG 2021
+// Another patch run is under way on this PC (caption 2016).
+#define IDS_ALREADY_RUNNING 2022
+// The line beside the progress bar while the pieces are joined.
+#define IDS_PROGRESS_DISK 2023
 // The splitter's refusals and failures (caption "Error").
 #define IDS_SPLIT_NEGATIVE_SIZE 2030
 #define IDS_SPLIT_FIRST_SIZE_TOO_SMALL 2031
@@ -33,6 +37,8 @@
 #define IDS_SPLIT_TOO_LARGE 2033
 #define IDS_SPLIT_PIECE_FAILED 2034
 #define IDS_SPLIT_COMMAND_TOO_LONG 2035
+
+#include "progress_controls.h"
 
 #define IDD_PROGRESS 3000
 #define IDC_PROGRESS_TEXT 101

@@ -1,8 +1,9 @@
 #!/bin/bash
 # Mounts (or unmounts) the drives of the fault-injection runs, which the Wine
 # bench maps to drive letters:
-#   U: a 6 MiB drive: room enough to pass the free-space check, too little
-#      for a large patch, so writes to it fall short;
+#   U: an 8 MiB drive: room enough to pass the free-space check with a
+#      small patch, too little for a large one, whose writes then fall short
+#      when the check cannot know its size;
 #   R: a read-only view of the folder that W: maps, so a product folder can
 #      be laid out through W: and patched through R:.
 # It runs inside the bench's private namespace (scripts/bench32.sh), which
@@ -14,7 +15,7 @@ drives=$prefix.drives
 case $action in
 mount)
     mkdir -p "$drives/u" "$drives/r" "$drives/w"
-    mountpoint -q "$drives/u" || mount -t tmpfs -o size=6m tmpfs "$drives/u" ||
+    mountpoint -q "$drives/u" || mount -t tmpfs -o size=8m tmpfs "$drives/u" ||
         { echo "drive U: cannot be mounted"; exit 1; }
     if ! mountpoint -q "$drives/r"; then
         mount --bind "$drives/w" "$drives/r" && mount -o remount,bind,ro "$drives/r" ||

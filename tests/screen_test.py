@@ -96,25 +96,30 @@ def find_icon(picture, area, icon):
 
 
 def check_progress_window(picture, rect, icon):
-    """What is wrong with the picture of the progress window, or None."""
+    """What is wrong with the picture of the progress window, or None; and the colours of the bar's row.
+    Above the icon's bottom lie the icon and one line of text; below it, one row: the bar and its line."""
     area, face = client_area(picture, *rect)
     if area is None:
-        return "no window face in the window's place"
+        return "no window face in the window's place", []
     left, top, right, bottom = area
     at = find_icon(picture, area, icon)
     if at is None:
-        return "the icon is not drawn (face %s)" % (face,)
+        return "the icon is not drawn (face %s)" % (face,), []
     marks = [(x, y) for y in range(top, bottom + 1) for x in range(left, right + 1)
              if picture.at(x, y) != face and not (at[0] <= x < at[0] + 32 and at[1] <= y < at[1] + 32)]
-    if not marks:
-        return "the text is not drawn"
-    ys = [y for _, y in marks]
-    xs = [x for x, _ in marks]
+    text = [(x, y) for x, y in marks if y < at[1] + 32]
+    row = [(x, y) for x, y in marks if y >= at[1] + 32]
+    if not text:
+        return "the text is not drawn", []
+    ys = [y for _, y in text]
+    xs = [x for x, _ in text]
     if max(ys) - min(ys) > 14:
-        return "something other than one line of text lies on the face: rows %d to %d" % (min(ys), max(ys))
-    if min(xs) <= at[0] + 32 or max(xs) - min(xs) < (right - left) // 2 or len(marks) < 300:
-        return "the text is not drawn whole: %d marks from x %d to %d" % (len(marks), min(xs), max(xs))
-    return None
+        return "something other than one line of text lies on the face: rows %d to %d" % (min(ys), max(ys)), []
+    if min(xs) <= at[0] + 32 or max(xs) - min(xs) < (right - left) // 2 or len(text) < 300:
+        return "the text is not drawn whole: %d marks from x %d to %d" % (len(text), min(xs), max(xs)), []
+    if not row or max(y for _, y in row) - min(y for _, y in row) > 20:
+        return "no bar, or more than the bar's row, below the icon", []
+    return None, [picture.at(x, y) for x, y in row]
 
 
 def main(build):
@@ -162,24 +167,35 @@ def main(build):
     for (path, *rect), when in zip(taken[:3:2], ("at its first appearance", "after the disk prompt")):
         picture = Picture(path)
         rect = tuple(int(n) for n in rect)
-        wrong = check_progress_window(picture, rect, icon)
+        wrong, filled = check_progress_window(picture, rect, icon)
         if wrong:
             print("FAIL: the progress window %s (%s): %s" % (when, os.path.basename(path), wrong))
             failures += 1
-        pictures.append((picture, rect))
+        pictures.append((picture, rect, filled))
     if not failures:
-        (first, rect), (after, _) = pictures
-        left, top, width, height = rect
+        (first, rect, first_row), (after, _, after_row) = pictures
+        # The bar's filled part: the colour most of the later row shows (its
+        # frame's and line's are far fewer), in pixels in each picture.
+        fill = max(set(after_row), key=after_row.count)
+        first_filled, after_filled = first_row.count(fill), after_row.count(fill)
         area, _ = client_area(first, *rect)
+        icon_bottom = find_icon(first, area, icon)[1] + 32
         differ = sum(first.at(x, y) != after.at(x, y)
-                     for y in range(area[1], area[3] + 1) for x in range(area[0], area[2] + 1))
+                     for y in range(area[1], icon_bottom) for x in range(area[0], area[2] + 1))
         if differ:
-            print("FAIL: after the prompt the window's face differs from its first appearance in %d pixels" % differ)
+            print("FAIL: after the prompt the window's icon and text differ from their first appearance in %d pixels"
+                  % differ)
+            failures += 1
+        # Disk 2 came after piece 0 was joined: the bar has moved on since.
+        print("the bar's filled part (colour %s) has %d pixels at the first appearance and %d after the prompt"
+              % (fill, first_filled, after_filled))
+        if after_filled <= first_filled:
+            print("FAIL: the bar is no further along after the disk prompt")
             failures += 1
     if failures:
         return 1
-    print("screen test: the progress window shows its icon and text at its first appearance and right after the "
-          "disk prompt, with nothing of the prompt left (pictures in %s)" % shots)
+    print("screen test: the progress window shows its icon, text and bar at its first appearance and right after "
+          "the disk prompt, with nothing of the prompt left and the bar further along (pictures in %s)" % shots)
     return 0
 
 

@@ -30,10 +30,16 @@ int LoadMessageString(UINT id, char *text);
 // message box; returns its answer, or IDCANCEL (2) when a string is missing.
 int ShowStringMessage(UINT captionId, UINT textId, UINT style);
 
-// Creates dialog dialogId of the module as a modeless window owned by the
-// desktop, with no behaviour of its own (no message loop serves it); 0 when
-// it cannot be made.
+// Creates dialog dialogId of the module as the program's progress window:
+// modeless, owned by the desktop, no message loop serving it, its bar empty.
+// 0 when it cannot be made; the calls below then do nothing.
 HWND CreateProgressDialog(UINT dialogId);
+void DestroyProgressDialog(void);
+// Fills the bar to the share done of total (done at or past total: full).
+// Nothing shows until the window is repainted.
+void SetProgressBar(DWORDLONG done, DWORDLONG total);
+// Sets the short line beside the bar.
+void SetProgressLine(const char *text);
 // Paints now what is due in this program's windows, their controls
 // included, by taking only the paint messages waiting for them. No message
 // loop serves the progress window, and a window is drawn only when its paint

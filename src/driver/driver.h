@@ -20,10 +20,15 @@ int LocateInstallation(char *windowsDir, char *productDir, char *sourceDir);
 int FileExistsInDir(const char *name, const char *dir);
 
 // Free space (free_space.cpp). A drive whose figures cannot be had counts as
-// full.
-DWORD GetFreeDiskBytes(const char *dir);
-// Shows message 2011 and returns 0 when freeBytes is below what the patch needs.
-int CheckFreeSpace(DWORD freeBytes);
+// full. *clusterBytes (when given) is the size of its clusters, 0 when unknown.
+DWORD GetFreeDiskBytes(const char *dir, DWORD *clusterBytes = 0);
+// Shows message 2011 with the bytes free and the bytes still needed, and
+// returns 0, when stillNeeded is above 0.
+int CheckFreeSpace(DWORD freeBytes, DWORDLONG stillNeeded);
+// Whether the product's drive has room for what the run stages (at least
+// REQUIRED_FREE_BYTES), the files it replaces counted as room; message 2011
+// when not. Reads the media and the product folder, changes nothing.
+int CheckRoomToStage(const char *sourceDir, const char *productDir);
 
 // The installed release check (release_check.cpp): reads the installed
 // release into `installed` (PATH_CHARS) and returns 1 when it is in the class

@@ -5,13 +5,15 @@
 #include "../../res/resource.h"
 #include "../runtime/runtime.h"
 
-DWORD GetFreeDiskBytes(const char *dir)
+DWORD GetFreeDiskBytes(const char *dir, DWORD *clusterBytes)
 {
     char root[4];
     DWORD sectorsPerCluster = 0;
     DWORD bytesPerSector = 0;
     DWORD freeClusters = 0;
     DWORD totalClusters = 0;
+    if (clusterBytes)
+        *clusterBytes = 0;
     // Without two characters there is no root to ask about; a drive whose
     // figures cannot be had counts as full, so the patch is never started
     // on a drive it knows nothing about.
@@ -23,19 +25,30 @@ DWORD GetFreeDiskBytes(const char *dir)
     root[3] = 0;
     if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
         return 0;
+    if (clusterBytes)
+        *clusterBytes = MultiplyFreeBytes(1, sectorsPerCluster, bytesPerSector);
     return MultiplyFreeBytes(freeClusters, sectorsPerCluster, bytesPerSector);
 }
 
-int CheckFreeSpace(DWORD freeBytes)
+int CheckFreeSpace(DWORD freeBytes, DWORDLONG stillNeeded)
 {
     char format[MESSAGE_STRING_CHARS];
     char caption[MESSAGE_STRING_CHARS];
     char text[MESSAGE_TEXT_CHARS];
-    if (freeBytes >= REQUIRED_FREE_BYTES)
+    if (stillNeeded == 0)
         return 1;
     LoadMessageString(IDS_LOW_SPACE, format);
     LoadMessageString(IDS_LOW_SPACE_CAPTION, caption);
-    wsprintfA(text, format, (LONG)freeBytes, (LONG)(REQUIRED_FREE_BYTES - freeBytes));
+    wsprintfA(text, format, (LONG)freeBytes, (LONG)stillNeeded);
     MessageBoxA(0, text, caption, MB_ICONINFORMATION);
     return 0;
+}
+
+int CheckRoomToStage(const char *sourceDir, const char *productDir)
+{
+    StagingSizes sizes;
+    DWORD clusterBytes;
+    DWORD freeBytes = GetFreeDiskBytes(productDir, &clusterBytes);
+    MeasureStaging(sourceDir, productDir, &sizes);
+    return CheckFreeSpace(freeBytes, BytesStillNeeded(&sizes, clusterBytes, freeBytes, REQUIRED_FREE_BYTES));
 }

@@ -9,6 +9,12 @@
 
 enum { EXIT_FAILED = -1, EXIT_LOW_SPACE = 0, EXIT_DONE = 1 };
 
+// Held by the patch run under way: a second start (users double-click again
+// while a program loads from a floppy) would join the same Patch.rtp, migrate
+// the same keys and prompt for disks too. Windows 95 has one name space for
+// every session.
+static const char kRunMutexName[] = "ZARIZED Kelvane Palomid 95.0.b patch run";
+
 // The run's buffers live here, not on the stack: WinMain owns them for the
 // whole run and hands them down.
 static char CommandText[COMMAND_CHARS];
@@ -106,11 +112,10 @@ static int HandOff(void)
 
 static int RunNormalRun(void)
 {
-    HWND progress;
     if (!LocateInstallation(WindowsDir, ProductDir, SourceDir))
         return EXIT_FAILED;
     ReadExpectedRelease();
-    if (!CheckFreeSpace(GetFreeDiskBytes(ProductDir)))
+    if (!CheckRoomToStage(SourceDir, ProductDir))
         return EXIT_LOW_SPACE;
     if (!IsInstalledReleaseAccepted(ExpectedRelease, InstalledRelease)) {
         ReportReleaseMismatch(ExpectedRelease, InstalledRelease);
@@ -122,21 +127,42 @@ static int RunNormalRun(void)
         return EXIT_FAILED;
     if (RtStrStr(InstalledRelease, "1.0"))
         WriteUndoExceptionDefaults();
-    progress = ShowProgressWindow();
+    ShowProgressWindow();
     // On a failed copy or join the window stays up beside the message.
     if (!StagePayload())
         return EXIT_FAILED;
-    if (progress)
-        DestroyWindow(progress);
+    DestroyProgressDialog();
     RunMigrations();
     DeleteOldControlLibrary();
     return HandOff();
+}
+
+// The patch run, unless another one is under way on this PC: that one is
+// left alone, and this one changes nothing.
+static int RunNormalRunAlone(void)
+{
+    int result;
+    HANDLE running = CreateMutexA(0, FALSE, kRunMutexName);
+    if (running && GetLastError() == ERROR_ALREADY_EXISTS) {
+        ShowStringMessage(IDS_UPDATE_CANCELLED, IDS_ALREADY_RUNNING, MB_ICONINFORMATION);
+        CloseHandle(running);
+        return EXIT_FAILED;
+    }
+    // Without a mutex (none can be made) the run goes on as it always did.
+    result = RunNormalRun();
+    if (running)
+        CloseHandle(running);
+    return result;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandText, int showCommand)
 {
     (void)previous;
     (void)showCommand;
+    // An empty floppy drive, an unformatted disk or a bad sector would
+    // otherwise get Windows 95's own critical-error box before this program
+    // sees a failed open or a short read and asks for the disk itself.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     ModuleInstance = instance;
     const char *text = commandText ? commandText : "";
     RtCopyText(CommandText, COMMAND_CHARS, text);
@@ -149,5 +175,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandText, in
         }
         return RunSplitterMode(CharNextA(CharNextA(CommandText)));
     }
-    return RunNormalRun();
+    return RunNormalRunAlone();
 }

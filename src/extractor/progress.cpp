@@ -1,6 +1,7 @@
 // The extractor's progress window and its messages.
 #include "extractor.h"
 #include "../../res/extractor_resource.h"
+#include "../common/share.h"
 #include "../runtime/runtime.h"
 
 // The percentage shown, so that the text changes only when it does.
@@ -18,13 +19,14 @@ void SetUnpackProgress(HWND window, UINT textId, DWORDLONG done, DWORDLONG total
 {
     char format[MESSAGE_STRING_CHARS];
     char text[MESSAGE_TEXT_CHARS];
-    unsigned long percent = (unsigned long)(total ? done * 100 / total : 100);
+    unsigned long percent = ShareOf(done, total, 100);
     if (!window || percent == ShownPercent)
         return;
     ShownPercent = percent;
     LoadMessageString(textId, format);
     wsprintfA(text, format, percent);
     SetDlgItemTextA(window, IDC_X_PROGRESS_TEXT, text);
+    SetProgressBar(done, total);
     RepaintOwnWindows();
 }
 

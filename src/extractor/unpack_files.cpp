@@ -1,16 +1,15 @@
 // Writing the download's files into a folder, and removing them again.
 #include "extractor.h"
 #include "../../res/extractor_resource.h"
+#include "../common/share.h"
 #include "../runtime/runtime.h"
 #include "../staging/crc32.h"
 
 DWORDLONG UnpackedBytes(const Download *download, DWORD clusterBytes)
 {
     DWORDLONG total = 0;
-    for (unsigned int i = 0; i < download->trailer.fileCount; ++i) {
-        DWORDLONG size = download->entries[i].size;
-        total += clusterBytes ? (size + clusterBytes - 1) / clusterBytes * clusterBytes : size;
-    }
+    for (unsigned int i = 0; i < download->trailer.fileCount; ++i)
+        total += InWholeClusters(download->entries[i].size, clusterBytes);
     return total;
 }
 

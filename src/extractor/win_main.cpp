@@ -113,8 +113,7 @@ static int UnpackBehindProgress(const Download *download, const char *folder)
 {
     HWND progress = ShowUnpackProgress(IDS_X_UNPACKING);
     int unpacked = UnpackFiles(download, folder, progress);
-    if (progress)
-        DestroyWindow(progress);
+    DestroyProgressDialog();
     return unpacked;
 }
 
@@ -183,6 +182,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandText, in
 {
     (void)previous;
     (void)showCommand;
+    // A failed read of a drive is this program's to report, not Windows 95's
+    // critical-error box; ZARIZED.EXE, started from here, sets the same.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     ModuleInstance = instance;
     const char *text = commandText ? commandText : "";
     char path[PATH_CHARS];
@@ -195,8 +197,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandText, in
     if (path[0] && OpenDownload(&download, path)) {
         HWND progress = ShowUnpackProgress(IDS_X_CHECKING);
         int checked = CheckDownload(&download, progress);
-        if (progress)
-            DestroyWindow(progress);
+        DestroyProgressDialog();
         if (!checked)
             ShowExtractorMessage(IDS_X_DAMAGED, download.path, "", "");
         else if (text[0] == '/' && text[1] == 'x')

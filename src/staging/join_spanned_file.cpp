@@ -5,17 +5,26 @@
 // patch, or a damaged copy, is asked for again instead of being joined.
 #include "staging.h"
 #include "crc32.h"
+#include "media_record.h"
 #include "piece_name.h"
-#include "piece_record.h"
 #include "split_plan.h"
 #include "staging_io.h"
 #include "../common/common.h"
 #include "../runtime/runtime.h"
 #include "../../res/resource.h"
 
-// The media's record, read from patch.ini before the first piece: disk 1
-// leaves the drive once disk 2 is asked for.
-enum RecordState { RECORD_ABSENT, RECORD_READ, RECORD_DAMAGED };
+enum {
+    // A piece is read in requests of at most this many bytes, the progress
+    // window shown anew after each: a floppy gives 64 KB in a second or two,
+    // so nothing painted over the window stays longer than that.
+    JOIN_READ_BYTES = 0x10000,
+    // ... unless the window was painted less than this many milliseconds
+    // ago: taking the paint messages asks the window system each time, which
+    // cost a hard disk's join half its speed when done 16 times a megabyte.
+    REPAINT_GAP_MS = 50,
+    // The share of a piece, for the bar, when only the count gives the pieces.
+    PIECE_SHARE_UNITS = 0x10000
+};
 
 // Running totals of a join. They are kept in 64 bits: 32-bit totals wrap
 // for data of 4 GB or more, and a wrap to exactly 0 would read as "nothing
@@ -24,14 +33,19 @@ struct JoinState {
     DWORD pieceCount;
     DWORDLONG expectedBytes;
     DWORDLONG writtenBytes;
-    int checked;  // a record was read: every piece is checked against it
-    unsigned int recordPieces;
-    PieceEntry record[PIECE_RECORD_MAX_PIECES];
+    int checked;  // a record was read (from disk 1, before the first piece): every piece is checked against it
+    PieceRecord record;
     // One block for every piece, as large as the largest piece so far: a
     // fresh block for each piece would cost more than moving its bytes.
     HGLOBAL block;
     unsigned char *bytes;
     DWORD blockBytes;
+    // The progress shown: piece bytes joined before the current piece, and
+    // all of them, by the record; the disk line shown last.
+    DWORDLONG joinedPieceBytes;
+    DWORDLONG recordedPieceBytes;
+    DWORD shownDisk;
+    DWORD paintedAt;  // GetTickCount of the last painting within a piece
 };
 
 // What became of one opened piece.
@@ -40,11 +54,6 @@ enum PieceOutcome {
     PIECE_ASK_AGAIN,  // not the recorded piece, or not readable whole: nothing of it written
     PIECE_STOP        // the join cannot go on: nothing of it written
 };
-
-static const char kRecordSection[] = "PIECES";
-// Far more than a valid value needs; a longer value comes back cut and fails
-// to parse.
-enum { RECORD_VALUE_CHARS = 64 };
 
 // Asks for the disk that holds piece diskNumber - 1 with the text textId,
 // whose every "%i" is the disk number: 1 to look again, 0 when the user
@@ -62,42 +71,62 @@ static int AskForDisk(UINT textId, DWORD diskNumber)
     return answer != IDCANCEL && answer != 0;
 }
 
-// Reads section "PIECES" of sourceDir\patch.ini into the state. A section
-// without a single key counts as no record.
-static RecordState ReadPieceRecord(const char *sourceDir, JoinState *state)
-{
-    char iniPath[PATH_CHARS];
-    char value[RECORD_VALUE_CHARS];
-    char key[12];
-    unsigned int index;
-    if (!FormFilePath(iniPath, PATH_CHARS, sourceDir, "patch.ini"))
-        return RECORD_ABSENT;
-    // Without a key name the reader lists the section's keys.
-    if (GetPrivateProfileStringA(kRecordSection, 0, "", value, RECORD_VALUE_CHARS, iniPath) == 0)
-        return RECORD_ABSENT;
-    GetPrivateProfileStringA(kRecordSection, "Count", "", value, RECORD_VALUE_CHARS, iniPath);
-    if (!ParsePieceCount(value, RECORD_VALUE_CHARS, &state->recordPieces))
-        return RECORD_DAMAGED;
-    for (index = 0; index < state->recordPieces; ++index) {
-        RtFormatDecimal((int)index, key);
-        GetPrivateProfileStringA(kRecordSection, key, "", value, RECORD_VALUE_CHARS, iniPath);
-        if (!ParsePieceEntry(value, RECORD_VALUE_CHARS, index, &state->record[index]))
-            return RECORD_DAMAGED;
-    }
-    state->checked = 1;
-    return RECORD_READ;
-}
-
 static DWORD PieceCountAt(const unsigned char *header)
 {
     return (DWORD)header[0] | (DWORD)header[1] << 8 | (DWORD)header[2] << 16 | (DWORD)header[3] << 24;
 }
 
-// Whether the piece read whole is the one the record names for index.
-static int MatchesRecord(const JoinState *state, DWORD index, const unsigned char *bytes, DWORD size)
+// Shows how far the join has come, within piece index of size bytes of
+// which readBytes are in: the bar by the record's sizes, or without one by
+// pieces of the count (read from piece 0's first bytes as soon as they are
+// in), and the disk being read. Then the window is painted, unless it just
+// was.
+static void ShowJoinProgress(JoinState *state, DWORD index, DWORD readBytes, DWORD size, const unsigned char *bytes)
 {
-    const PieceEntry *entry = &state->record[index];
-    return entry->size == size && entry->crc == ComputeCrc32(0, bytes, size);
+    DWORD pieces = state->checked ? state->record.pieces : state->pieceCount;
+    if (!state->checked && index == 0)
+        pieces = readBytes >= SPLIT_HEADER_BYTES ? PiecesNamedByCount(PieceCountAt(bytes)) : 0;
+    if (state->checked) {
+        SetProgressBar(state->joinedPieceBytes + readBytes, state->recordedPieceBytes);
+    } else if (pieces) {
+        // A piece's share in 1/65536ths, near enough for a bar.
+        DWORD share = readBytes / ((size >> 16) + 1);
+        SetProgressBar((DWORDLONG)index * PIECE_SHARE_UNITS + share, (DWORDLONG)pieces * PIECE_SHARE_UNITS);
+    }
+    if (pieces && state->shownDisk != index + 1) {
+        char format[MESSAGE_STRING_CHARS];
+        char line[MESSAGE_TEXT_CHARS];
+        state->shownDisk = index + 1;
+        if (LoadMessageString(IDS_PROGRESS_DISK, format)) {
+            wsprintfA(line, format, index + 1, pieces);
+            SetProgressLine(line);
+        }
+    }
+    if (GetTickCount() - state->paintedAt >= REPAINT_GAP_MS) {
+        RepaintOwnWindows();
+        state->paintedAt = GetTickCount();
+    }
+}
+
+// Reads size bytes of an open piece into bytes, one request of at most
+// JOIN_READ_BYTES at a time, with the CRC-32 of what came in *crc; the
+// progress is shown after each request. 1 when every byte came.
+static int ReadPiece(HANDLE piece, DWORD index, unsigned char *bytes, DWORD size, JoinState *state, unsigned int *crc)
+{
+    DWORD at = 0;
+    *crc = 0;
+    while (at < size) {
+        DWORD wanted = size - at < (DWORD)JOIN_READ_BYTES ? size - at : (DWORD)JOIN_READ_BYTES;
+        DWORD got = ReadBytes(piece, bytes + at, wanted);
+        // The CRC is taken while the bytes are still in the processor's cache.
+        if (state->checked)
+            *crc = ComputeCrc32(*crc, bytes + at, got);
+        at += got;
+        ShowJoinProgress(state, index, at, size, bytes);
+        if (got != wanted)
+            return 0;
+    }
+    return 1;
 }
 
 // The join's block, grown to hold size bytes; 0 when it cannot be had.
@@ -120,11 +149,13 @@ static PieceOutcome AppendPiece(HANDLE piece, DWORD index, HANDLE output, JoinSt
     DWORD size;
     DWORD header = index == 0 ? SPLIT_HEADER_BYTES : 0;
     unsigned char *bytes;
+    unsigned int crc;
     PieceOutcome outcome = PIECE_DONE;
     // A piece of 4 GB or more, or a piece 0 without its whole count, is
     // never right: with a record it is another disk's, without one it ends
     // the join, as it always has.
-    if (!GetFileSize32(piece, &size) || size < header || (state->checked && size != state->record[index].size))
+    if (!GetFileSize32(piece, &size) || size < header ||
+        (state->checked && size != state->record.entries[index].size))
         return state->checked ? PIECE_ASK_AGAIN : PIECE_STOP;
     bytes = size > 0 ? BlockFor(state, size) : 0;
     if (!bytes) {
@@ -135,18 +166,20 @@ static PieceOutcome AppendPiece(HANDLE piece, DWORD index, HANDLE output, JoinSt
         state->expectedBytes += size;
         return PIECE_DONE;
     }
-    if (ReadBytes(piece, bytes, size) != size || (state->checked && !MatchesRecord(state, index, bytes, size))) {
+    if (!ReadPiece(piece, index, bytes, size, state, &crc) ||
+        (state->checked && crc != state->record.entries[index].crc)) {
         outcome = PIECE_ASK_AGAIN;
     } else {
         if (index == 0)
             state->pieceCount = PieceCountAt(bytes);
-        if (index == 0 && state->checked && PiecesNamedByCount(state->pieceCount) != state->recordPieces) {
+        if (index == 0 && state->checked && PiecesNamedByCount(state->pieceCount) != state->record.pieces) {
             // Piece 0 is the recorded one, but the record names another
             // number of pieces: it does not belong to these media.
             outcome = PIECE_STOP;
         } else {
             state->expectedBytes += size - header;
             state->writtenBytes += WriteBytes(output, bytes + header, size - header);
+            state->joinedPieceBytes += size;
         }
     }
     return outcome;
@@ -193,15 +226,20 @@ int JoinSpannedFile(const char *name, const char *sourceDir, const char *product
     char firstPiece[PATH_CHARS];
     JoinState state;
     int joined = 0;
+    RecordState record = RECORD_ABSENT;
     RtMemSet(&state, 0, sizeof(state));
     state.pieceCount = 1;
     // Without a "." in the source path there are no piece names: nothing is
     // opened or created. Nor is anything for a record that does not parse:
-    // the media are damaged.
+    // the media are damaged. The record is read from disk 1, before disk 2
+    // is asked for.
     if (FormFilePath(sourcePath, PATH_CHARS, sourceDir, name) &&
-        FormFilePath(outputPath, PATH_CHARS, productDir, name) &&
-        FormPieceName(firstPiece, PATH_CHARS, sourcePath, 0) && ReadPieceRecord(sourceDir, &state) != RECORD_DAMAGED) {
+        FormFilePath(outputPath, PATH_CHARS, productDir, name) && FormPieceName(firstPiece, PATH_CHARS, sourcePath, 0) &&
+        (record = ReadPieceRecord(sourceDir, &state.record)) != RECORD_DAMAGED) {
         HANDLE output = CreateForWriting(outputPath);
+        state.checked = record == RECORD_READ;
+        if (state.checked)
+            state.recordedPieceBytes = RecordedDataBytes(&state.record) + SPLIT_HEADER_BYTES;
         if (output != INVALID_HANDLE_VALUE) {
             joined = JoinPieces(sourcePath, output, &state);
             CloseHandle(output);

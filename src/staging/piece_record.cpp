@@ -94,3 +94,12 @@ int ParsePieceEntry(const char *text, unsigned int capacity, unsigned int index,
     entry->crc = crc;
     return 1;
 }
+
+unsigned long long RecordedDataBytes(const PieceRecord *record)
+{
+    unsigned long long total = 0;
+    for (unsigned int index = 0; index < record->pieces; ++index)
+        total += record->entries[index].size;
+    // The parser holds piece 0 to at least its count's bytes.
+    return total >= SPLIT_HEADER_BYTES ? total - SPLIT_HEADER_BYTES : 0;
+}

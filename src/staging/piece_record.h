@@ -22,6 +22,12 @@ struct PieceEntry {
     unsigned int crc;
 };
 
+// The whole record: the entries of the pieces the count names.
+struct PieceRecord {
+    unsigned int pieces;
+    PieceEntry entries[PIECE_RECORD_MAX_PIECES];
+};
+
 // Each parser reads one value as the profile reader returns it: the text up
 // to its NUL or to capacity bytes, whichever comes first, never beyond.
 // It returns 1 when the text is exactly the form, 0 otherwise.
@@ -34,6 +40,10 @@ int ParsePieceCount(const char *text, unsigned int capacity, unsigned int *piece
 // must be one a piece file can have (below 4 GB; for piece 0 at least its
 // count's 4 bytes), and a size of 0 has the CRC 0.
 int ParsePieceEntry(const char *text, unsigned int capacity, unsigned int index, PieceEntry *entry);
+
+// The bytes of data the record's pieces join into: their sizes less piece
+// 0's 4-byte count.
+unsigned long long RecordedDataBytes(const PieceRecord *record);
 
 // The number of pieces a count in piece 0 names (0 and 1 both mean one).
 unsigned int PiecesNamedByCount(unsigned int count);

@@ -4,6 +4,7 @@
 // the product's own files and the registry as they were.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "files.h"
@@ -84,42 +85,92 @@ protected:
     std::vector<std::string> productsToRemove_;
 };
 
-TEST_F(DiskFaultRun, ShortWritesOnAFullDriveEndInMessage2005)
+TEST_F(DiskFaultRun, RoomForWhatIsStagedIsCheckedBeforeAnyChange)
 {
-    ASSERT_TRUE(DriveMounted("U:\\")) << "no small drive U: (tests/fault_drives.sh mounts it)";
-    // U: holds 6 MiB: enough to pass the 5 MiB free-space check, too little
-    // for any one of these files.
+    ASSERT_TRUE(DriveMounted("U:\\")) << "no drive U: (tests/fault_drives.sh mounts it)";
+    // U: holds 8 MiB. The run needs the larger of 5,242,880 bytes and what
+    // it stages, each file in whole clusters, and what a stopped run left
+    // counts as room.
     const std::string product = "U:\\Kelvane Palomid";
-    const Bytes large = PatternBytes(7 * kMiB, 3);
     struct Case {
         const char *what;
-        Bytes engine, pif, firstPiece;
-        Bytes secondPiece;  // none when empty
+        Bytes engine, firstPiece;
+        unsigned long long recordedData;  // the data of a [PIECES] record in so many pieces; 0 for none
+        unsigned pieces;
+        size_t leftover;                  // a stopped run's Patch.rtp
+        bool refused;
     };
     const Case cases[] = {
-        {"engine larger than the drive", large, PatternBytes(967), FirstPiece(1, PatternBytes(100)), {}},
-        {"data larger than the drive", PatternBytes(64), PatternBytes(967), FirstPiece(1, large), {}},
-        {"second piece overflows the drive", PatternBytes(64), PatternBytes(967), FirstPiece(2, PatternBytes(3 * kMiB)),
-         PatternBytes(4 * kMiB, 5)},
+        {"engine larger than the drive", PatternBytes(9 * kMiB, 3), FirstPiece(1, PatternBytes(100)), 0, 0, 0, true},
+        {"data larger than the drive", PatternBytes(64), FirstPiece(1, PatternBytes(9 * kMiB, 3)), 0, 0, 0, true},
+        {"a recorded 20 MiB patch", PatternBytes(64), FirstPiece(15, PatternBytes(100)), 20 * kMiB, 15, 0, true},
+        {"a recorded 7 MiB patch over a stopped run's 4 MiB", PatternBytes(64), FirstPiece(5, PatternBytes(100)),
+         7 * kMiB, 5, 4 * kMiB, false},
+    };
+    // The record alone tells the data's size: its pieces need not be there.
+    auto recordOf = [](unsigned long long data, unsigned pieces) {
+        std::string text = "[VERSION]\r\nVersion=95.0.a\r\n[PIECES]\r\nCount=" + std::to_string(pieces) + "\r\n";
+        const unsigned long long each = (data + 4 + pieces - 1) / pieces;
+        for (unsigned i = 0; i < pieces; ++i)
+            text += std::to_string(i) + "=" + std::to_string(std::min(each, data + 4 - each * i)) + ",0123ABCD\r\n";
+        return text;
     };
     for (const Case &c : cases) {
-        Prepare(product, c.engine, c.pif, c.firstPiece);
-        DeleteFileA(JoinPath(media_, "PATCH.1").c_str());
-        if (!c.secondPiece.empty())
-            WriteFileBytes(JoinPath(media_, "PATCH.1"), c.secondPiece);
-        ULARGE_INTEGER freeBytes;
-        ASSERT_TRUE(GetDiskFreeSpaceExA("U:\\", &freeBytes, nullptr, nullptr));
-        ASSERT_GE(freeBytes.QuadPart, 5242880u) << "the run must get past the free-space check";
+        Prepare(product, c.engine, PatternBytes(967), c.firstPiece);
+        if (c.recordedData)
+            WriteFileText(JoinPath(media_, "patch.ini"), recordOf(c.recordedData, c.pieces));
+        if (c.leftover)
+            WriteFileBytes(JoinPath(product, "Patch.rtp"), PatternBytes(c.leftover, 6));
+        DWORD sectors, bytes, freeClusters, total;
+        ASSERT_TRUE(GetDiskFreeSpaceA("U:\\", &sectors, &bytes, &freeClusters, &total));
+        const unsigned long long cluster = sectors * bytes, freeBytes = (unsigned long long)freeClusters * cluster;
+        auto room = [cluster](unsigned long long size) { return (size + cluster - 1) / cluster * cluster; };
+        const unsigned long long need = room(c.engine.size()) + room(967) +
+                                        room(c.recordedData ? c.recordedData : c.firstPiece.size() - 4) - freeBytes;
+        const std::map<std::string, Bytes> productBefore = ReadFolderFiles(product);
+        const RegSnapshot registryBefore = SnapshotWatchedAreas();
 
-        RunResult run = RunExpectingCantCopy(c.what);
-        EXPECT_EQ(1u, run.boxes.size()) << c.what << ": message 2005 alone, no restart message";
+        RunResult run = RunProgramFrom(media_, "", [](const RecordedBox &box) {
+            return box.caption == "ZARized" ? IDCANCEL : IDOK;
+        });
+        ASSERT_FALSE(run.boxes.empty()) << c.what;
+        if (c.refused) {
+            EXPECT_EQ(0u, run.exitCode) << c.what;
+            ASSERT_EQ(1u, run.boxes.size()) << c.what << "\n" << Describe(run);
+            EXPECT_EQ("Update Cancelled : Not Enough Hard Drive Space", run.boxes[0].caption);
+            EXPECT_EQ("Warning: Not enough free hard drive space on drive. \n\nYou currently have " +
+                          std::to_string(freeBytes) + " Bytes free and need an additional " + std::to_string(need) +
+                          " Bytes to install this patch.\n\nPlease free up additional space and run the update "
+                          "again.",
+                      run.boxes[0].text)
+                << c.what;
+            EXPECT_FALSE(run.progressShown) << c.what;
+            EXPECT_TRUE(ReadFolderFiles(product) == productBefore) << c.what << ": the product folder changed";
+            EXPECT_EQ("", RegistryDifferences(registryBefore, SnapshotWatchedAreas())) << c.what;
+        } else {
+            // Past the check: the join's first box, cancelled.
+            EXPECT_EQ("ZARized", run.boxes[0].caption) << c.what << "\n" << Describe(run);
+        }
         RemoveTree(product);
     }
 }
 
+TEST_F(DiskFaultRun, ShortWritesOnAFullDriveEndInMessage2005)
+{
+    ASSERT_TRUE(DriveMounted("U:\\")) << "no drive U: (tests/fault_drives.sh mounts it)";
+    // Without a record the check knows piece 0's data only: the piece after
+    // it overflows the drive.
+    const std::string product = "U:\\Kelvane Palomid";
+    Prepare(product, PatternBytes(64), PatternBytes(967), FirstPiece(2, PatternBytes(5 * kMiB)));
+    WriteFileBytes(JoinPath(media_, "PATCH.1"), PatternBytes(4 * kMiB, 5));
+    RunResult run = RunExpectingCantCopy("second piece overflows the drive");
+    EXPECT_EQ(1u, run.boxes.size()) << "message 2005 alone, no restart message";
+    RemoveTree(product);
+}
+
 TEST_F(DiskFaultRun, DriveFilledByTheStagedFilesEndsTheRunBeforeTheHandOff)
 {
-    ASSERT_TRUE(DriveMounted("U:\\")) << "no small drive U: (tests/fault_drives.sh mounts it)";
+    ASSERT_TRUE(DriveMounted("U:\\")) << "no drive U: (tests/fault_drives.sh mounts it)";
     // The staged files take every free 4 KiB block of U:, so the batch file
     // finds no room: the run ends with -1 and nothing is started.
     const std::string product = "U:\\Kelvane Palomid";

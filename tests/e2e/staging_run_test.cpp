@@ -10,6 +10,7 @@
 #include "installation.h"
 #include "program_runner.h"
 #include "registry.h"
+#include "registry_compare.h"
 #include "expected_messages.h"
 
 namespace {
@@ -321,6 +322,66 @@ TEST_F(StagingRun, CancelAtADiskPromptEndsTheRun)
     EXPECT_EQ(pif_, Staged("Patch.pif"));
     EXPECT_EQ(Slice(data_, 0, 8000), Staged("Patch.rtp"));
     EXPECT_FALSE(FileExists(JoinPath(product_, "PATCH.BAT")));
+}
+
+TEST_F(StagingRun, SecondStartWhileARunWaitsForADiskChangesNothing)
+{
+    // Users double-click again while a program loads from a floppy: the
+    // second run shows one box and ends, the first goes on.
+    SpreadOverThreeDisks();
+    RunResult second;
+    bool productKept = false, registryKept = false;
+    RunResult first = RunProgramFrom(media_, "", [&](const RecordedBox &box) {
+        if (IsDiskPrompt(box, 3) && second.boxes.empty()) {
+            const std::map<std::string, Bytes> product = ReadFolderFiles(product_);
+            const RegSnapshot registry = SnapshotWatchedAreas();
+            second = RunExecutable(JoinPath(media_, "ZARIZED.EXE"), "", AnswerOk, media_, 60000);
+            productKept = ReadFolderFiles(product_) == product;
+            registryKept = RegistryDifferences(registry, SnapshotWatchedAreas()).empty();
+            InsertDiskThree();
+        }
+        return IDOK;
+    });
+    EXPECT_EQ(kFailed, second.exitCode);
+    ASSERT_EQ(1u, second.boxes.size()) << Describe(second);
+    EXPECT_EQ("Update Cancelled", second.boxes[0].caption);
+    EXPECT_EQ(kAlreadyRunning, second.boxes[0].text);
+    EXPECT_EQ((UINT)(MB_OK | MB_USERICON), second.boxes[0].style) << "an OK button and an icon";
+    EXPECT_FALSE(second.progressShown);
+    EXPECT_TRUE(productKept) << "the second run changed the product folder";
+    EXPECT_TRUE(registryKept) << "the second run changed the registry";
+    EXPECT_EQ(1u, first.exitCode) << Describe(first);
+    EXPECT_EQ(data_, Staged("Patch.rtp"));
+}
+
+TEST_F(StagingRun, DriveNotReadyIsAskedForByTheProgramAlone)
+{
+    // The twin's drive fails the open of disk 2's piece twice as not ready,
+    // as an empty floppy drive does: with Windows 95's critical-error box
+    // turned off, the program's own prompt is the only box, and asked
+    // again until the disk reads.
+    SpreadOverThreeDisks();
+    InsertDiskThree();
+    const std::string log = JoinPath(ScratchDir("staging-run\\probe"), "probe.txt");
+    CopyFileA(BuildPath("ZARPROBE.EXE").c_str(), JoinPath(media_, "ZARIZED.EXE").c_str(), FALSE);
+    SetEnvironmentVariableA("ZARIZED_PROBE_LOG", log.c_str());
+    SetEnvironmentVariableA("ZARIZED_PROBE_NOT_READY", "\\PATCH.1,2");
+    RunResult run = RunExecutable(JoinPath(media_, "ZARIZED.EXE"), "", AnswerOk, media_, 60000);
+    SetEnvironmentVariableA("ZARIZED_PROBE_NOT_READY", nullptr);
+    SetEnvironmentVariableA("ZARIZED_PROBE_LOG", nullptr);
+
+    ASSERT_EQ(3u, run.boxes.size()) << Describe(run);
+    EXPECT_TRUE(IsDiskPrompt(run.boxes[0], 2));
+    EXPECT_TRUE(IsDiskPrompt(run.boxes[1], 2));
+    EXPECT_EQ(1u, run.exitCode) << "the join went on once the disk read";
+    EXPECT_EQ(data_, Staged("Patch.rtp"));
+    Bytes record;
+    ASSERT_TRUE(ReadFileBytes(log, &record));
+    const std::string lines(record.begin(), record.end());
+    const std::string notReady = "zarized not ready " + JoinPath(media_, "Patch.1") + " error mode 0x8001\r\n";
+    const size_t at = lines.find(notReady + notReady);
+    EXPECT_NE(std::string::npos, at) << lines;
+    EXPECT_EQ(std::string::npos, lines.find(" not ready ", at + 2 * notReady.size())) << lines;
 }
 
 }  // namespace

@@ -6,6 +6,9 @@ const char kCantCopy[] =
 
 const char kAlreadyPatched[] =
     "You already have the 95.0.b version of Kelvane Palomid on your system.  There is no need to patch it.";
+const char kAlreadyRunning[] =
+    "The maintenance release is already running on this computer, perhaps waiting behind another window.  Please "
+    "let it finish.  Nothing has been changed.";
 
 std::string WrongPatchText(const std::string &expected, const std::string &installed, const std::string &patch)
 {

@@ -11,6 +11,8 @@
 extern const char kCantCopy[];
 // Message 2018, caption "Update Cancelled".
 extern const char kAlreadyPatched[];
+// Message 2022, caption "Update Cancelled": a patch run is under way already.
+extern const char kAlreadyRunning[];
 // Message 2012 for these releases and patch name, caption "Update Cancelled".
 std::string WrongPatchText(const std::string &expected, const std::string &installed, const std::string &patch);
 // Messages 2020 and 2021, caption "Update Cancelled": MS-DOS mode cannot be

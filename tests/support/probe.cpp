@@ -16,6 +16,11 @@
 //   ZARIZED_PROBE_STOP  n: end before change n (1 is the first).
 //   ZARIZED_PROBE_CUT   1: when change n writes to a file, write the first
 //                       half of it, then end.
+//   ZARIZED_PROBE_NOT_READY  "<name>,<k>": the first k opens of a file whose
+//                       path ends in <name> fail with ERROR_NOT_READY, as on
+//                       a floppy drive with no disk in it; each is recorded
+//                       as "<twin> not ready <path> error mode <mode>", with
+//                       the error mode the program had set by then.
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -42,6 +47,8 @@ char logPath[MAX_PATH];
 long stopAt;
 bool cutWrite;
 long changes;
+char notReadyName[MAX_PATH];
+long notReadyOpens;
 
 // The functions behind the routed imports, as the import slots held them
 // (the probe's own calls go through the same slots).
@@ -122,10 +129,29 @@ bool Exists(const char *path)
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Whether the open of path is one the drive is to fail as not ready.
+bool NotReady(const char *path)
+{
+    size_t length = strlen(path), name = strlen(notReadyName);
+    if (notReadyOpens <= 0 || !name || length < name || lstrcmpiA(path + length - name, notReadyName) != 0)
+        return false;
+    --notReadyOpens;
+    UINT mode = SetErrorMode(0);  // the only way to read it that Windows 95 has
+    SetErrorMode(mode);
+    char line[MAX_PATH + 64];
+    snprintf(line, sizeof(line), "not ready %s error mode 0x%04X", path, mode);
+    Record(line);
+    return true;
+}
+
 HANDLE WINAPI ProbeCreateFile(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                               DWORD disposition, DWORD flags, HANDLE templateFile)
 {
     bool writes = (access & (GENERIC_WRITE | FILE_APPEND_DATA | FILE_WRITE_DATA)) != 0;
+    if (!writes && NotReady(path)) {
+        SetLastError(ERROR_NOT_READY);
+        return INVALID_HANDLE_VALUE;
+    }
     if (writes && disposition != OPEN_EXISTING)
         ChangeOrStop(Exists(path) ? "replace" : "create", path);
     HANDLE handle = realCreateFile(path, access, share, security, disposition, flags, templateFile);
@@ -303,6 +329,15 @@ struct Probe {
         if (GetEnvironmentVariableA("ZARIZED_PROBE_STOP", number, sizeof(number)))
             stopAt = atol(number);
         cutWrite = GetEnvironmentVariableA("ZARIZED_PROBE_CUT", number, sizeof(number)) && number[0] == '1';
+        char notReady[MAX_PATH + 16] = "";
+        if (GetEnvironmentVariableA("ZARIZED_PROBE_NOT_READY", notReady, sizeof(notReady))) {
+            char *comma = strrchr(notReady, ',');
+            if (comma) {
+                *comma = 0;
+                notReadyOpens = atol(comma + 1);
+                lstrcpynA(notReadyName, notReady, MAX_PATH);
+            }
+        }
         for (size_t i = 0; i < sizeof(kRoutes) / sizeof(kRoutes[0]); ++i) {
             patches[i] = new ImportPatch(kRoutes[i].function, kRoutes[i].replacement);
             *(void **)kRoutes[i].original = patches[i]->Original<void *>();

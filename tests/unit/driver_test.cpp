@@ -175,19 +175,37 @@ TEST_F(DriverTest, FreeBytesOfNoDriveIsNothing)
     EXPECT_EQ(0u, GetFreeDiskBytes("Q:\\nowhere")) << "a drive that does not exist";
 }
 
-TEST_F(DriverTest, ExactlyTheNeededSpacePasses)
+TEST(FreeBytes, NeedsTheLargerOfTheFloorAndWhatIsStagedLessWhatIsReplaced)
 {
-    MessageBoxRecorder recorder;
-    EXPECT_EQ(1, CheckFreeSpace(5242880));
-    EXPECT_EQ(1, CheckFreeSpace(0xFFFFFFFF));
-    EXPECT_TRUE(recorder.boxes().empty());
+    const unsigned long long kFloor = 5242880, kMiB = 1048576;
+    struct Case {
+        const char *what;
+        StagingSizes sizes;  // engine, pif, data; Patch.dll, Patch.exe, Patch.pif, Patch.rtp already there
+        unsigned cluster;
+        unsigned long long floor, freeBytes, stillNeeded;
+    };
+    const Case cases[] = {
+        {"a small patch on exactly the floor", {64, 967, 100, 0, 0, 0, 0}, 4096, kFloor, kFloor, 0},
+        {"one byte below the floor", {64, 967, 100, 0, 0, 0, 0}, 4096, kFloor, kFloor - 1, 1},
+        {"20 MiB of data on 8 MB free", {4096, 4096, 20 * kMiB, 0, 0, 0, 0}, 4096, kFloor, 8000000,
+         20 * kMiB + 8192 - 8000000},
+        {"a stopped run's files count as room", {4096, 4096, 20 * kMiB, 0, 4096, 4096, 12 * kMiB}, 4096, kFloor,
+         8000000, 8 * kMiB - 8000000},
+        {"the older Patch.exe goes only after the copy", {3 * kMiB, 1, 1, 0, 3 * kMiB, 0, 0}, 0, 0, 2 * kMiB, kMiB},
+        {"each file in whole clusters", {1, 1, 1, 0, 0, 0, 0}, 32768, 0, 65536, 32768},
+        {"clusters that are no power of two count bytes", {1, 1, 1, 0, 0, 0, 0}, 3000, 0, 2, 1},
+        {"data of 5 GiB", {0, 0, 5120 * kMiB, 0, 0, 0, 0}, 512, 0, 0xFFFFFFFFull, 1024 * kMiB + 1},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.stillNeeded, BytesStillNeeded(&c.sizes, c.cluster, c.freeBytes, c.floor)) << c.what;
 }
 
-TEST_F(DriverTest, OneByteLessShowsBothNumbers)
+TEST_F(DriverTest, NoRoomShowsTheBytesFreeAndStillNeeded)
 {
     MessageBoxRecorder recorder;
-    EXPECT_EQ(0, CheckFreeSpace(5242879));
-    EXPECT_EQ(0, CheckFreeSpace(0));
+    EXPECT_EQ(1, CheckFreeSpace(5242880, 0));
+    EXPECT_EQ(0, CheckFreeSpace(5242879, 1));
+    EXPECT_EQ(0, CheckFreeSpace(8000000, 13189120));
     ASSERT_EQ(2u, recorder.boxes().size());
     const RecordedBox &box = recorder.boxes()[0];
     EXPECT_EQ("Update Cancelled : Not Enough Hard Drive Space", box.caption);
@@ -196,7 +214,7 @@ TEST_F(DriverTest, OneByteLessShowsBothNumbers)
               "update again.",
               box.text);
     EXPECT_EQ((UINT)(MB_OK | MB_ICONINFORMATION), box.style);
-    EXPECT_NE(std::string::npos, recorder.boxes()[1].text.find("have 0 Bytes free and need an additional 5242880 "));
+    EXPECT_NE(std::string::npos, recorder.boxes()[1].text.find("have 8000000 Bytes free and need an additional 13189120 "));
 }
 
 TEST_F(DriverTest, ShowStringMessageLoadsBothTexts)

@@ -118,11 +118,11 @@ TEST_F(ResourcesTest, ProgressDialogTemplate)
     ASSERT_FALSE(t.empty());
     EXPECT_EQ(0x90C00AC0u, Dword(t, 0));  // style
     EXPECT_EQ(0u, Dword(t, 4));           // extended style
-    EXPECT_EQ(2, Word(t, 8));             // controls
+    EXPECT_EQ(5, Word(t, 8));             // controls
     EXPECT_EQ(0, Word(t, 10));
     EXPECT_EQ(0, Word(t, 12));
     EXPECT_EQ(270, Word(t, 14));
-    EXPECT_EQ(35, Word(t, 16));
+    EXPECT_EQ(46, Word(t, 16));
     size_t at = 18;
     EXPECT_EQ("", SzOrOrdinal(t, &at));  // menu
     EXPECT_EQ("", SzOrOrdinal(t, &at));  // class
@@ -138,7 +138,11 @@ TEST_F(ResourcesTest, ProgressDialogTemplate)
         const char *text;
     };
     const Control expected[] = {{0x50020003, 10, 7, 0, 0, 0xFFFF, "#130", "#1000"},
-                                {0x50020081, 35, 13, 227, 8, 101, "#130", ""}};
+                                {0x50020081, 35, 13, 227, 8, 101, "#130", ""},
+                                // The bar: its filled part above its sunken frame, then the disk line.
+                                {0x50000080, 36, 29, 168, 8, 102, "#130", ""},
+                                {0x54001000, 35, 28, 170, 10, 103, "#130", ""},
+                                {0x50000080, 212, 29, 50, 8, 104, "#130", ""}};
     for (const Control &c : expected) {
         at = (at + 3) & ~(size_t)3;
         EXPECT_EQ(c.style, Dword(t, at));

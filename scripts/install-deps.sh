@@ -6,10 +6,12 @@
 # start each 32-bit process). The backports entry copies the URI and key of
 # the Debian source the machine already has. DOSBox runs the MS-DOS-mode half
 # of a patch, and nasm assembles the sample patch engine it runs. Xvfb gives
-# Wine's X11 driver a screen to draw on, and ImageMagick takes it as pictures.
+# Wine's X11 driver a screen to draw on, and ImageMagick takes it as pictures;
+# fonts-wine has the fonts Windows drew frames and captions with.
 set -e
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine32:i386 googletest
-          python3 g++ clang-14 libclang-rt-14-dev mtools dosfstools locales-all dosbox nasm xvfb imagemagick)
+          python3 g++ clang-14 libclang-rt-14-dev mtools dosfstools locales-all dosbox nasm xvfb imagemagick
+          fonts-wine)
 backports_source=/etc/apt/sources.list.d/zarized-backports.sources
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

@@ -6,7 +6,7 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 screens=$root/build/demo/screens
-[ -f "$screens/2-patch-01-progress.png" ] || make -C "$root" demo >/dev/null
+[ -f "$screens/2-patch-05-progress.png" ] || make -C "$root" demo >/dev/null
 mkdir -p "$root/docs/screens"
 while read -r shot picture; do
     [ -f "$screens/$shot" ] || { echo "readme-screens: the demo saved no $shot" >&2; exit 1; }
@@ -16,7 +16,7 @@ while read -r shot picture; do
     echo "docs/screens/$picture from $shot"
 done <<'PICTURES'
 1-refused-01-update-cancelled.png refused-release.png
-2-patch-01-progress.png progress-window.png
+2-patch-05-progress.png progress-window.png
 2-patch-04-zarized.png wrong-disk.png
 2-patch-07-kelvane-palomid-950b-maintenance-release.png restart.png
 PICTURES

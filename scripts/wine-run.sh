@@ -80,6 +80,21 @@ fi
 # just the save.
 rm -f "$prefix/drive_c/windows/system32/winemenubuilder.exe"
 
+# A prefix that draws on a screen gets the fonts Windows drew its frames and
+# captions with: Marlett's glyphs for the caption buttons (without it a
+# close button shows the letter "r", Marlett's code for its cross) and
+# Tahoma. Wine loads only the bitmap faces of fonts-wine's own folder, so the
+# outlines go into the prefix's Fonts folder, where it loads them whole.
+if [ "${ZARIZED_WINE_GRAPHICS:-null}" = x11 ]; then
+    mkdir -p "$prefix/drive_c/windows/Fonts"
+    for font in marlett.ttf tahoma.ttf tahomabd.ttf; do
+        [ -s "/usr/share/wine/fonts/$font" ] ||
+            { echo "wine-run: /usr/share/wine/fonts/$font is missing (fonts-wine: see scripts/install-deps.sh)" >&2; exit 125; }
+        cmp -s "/usr/share/wine/fonts/$font" "$prefix/drive_c/windows/Fonts/$font" ||
+            cp "/usr/share/wine/fonts/$font" "$prefix/drive_c/windows/Fonts/$font"
+    done
+fi
+
 # ZARIZED_DOS_LAUNCHER names an i686 program that stands in for Wine's DOS
 # launcher: it is started for every .pif, and records the launch.
 if [ "$arch" = win32 ] && [ -n "${ZARIZED_DOS_LAUNCHER:-}" ]; then

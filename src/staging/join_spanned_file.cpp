@@ -2,7 +2,8 @@
 // pieces on the media, asking for each further disk. When patch.ini on disk 1
 // records the pieces' sizes and CRCs, every piece is checked against it
 // before any of its bytes is written, so a disk of the other build of the
-// patch, or a damaged copy, is asked for again instead of being joined.
+// patch, or a damaged copy, is asked for again instead of being joined; and
+// what a stopped run joined is checked against it too, and kept.
 #include "staging.h"
 #include "crc32.h"
 #include "media_record.h"
@@ -76,6 +77,15 @@ static DWORD PieceCountAt(const unsigned char *header)
     return (DWORD)header[0] | (DWORD)header[1] << 8 | (DWORD)header[2] << 16 | (DWORD)header[3] << 24;
 }
 
+// Paints the program's windows unless they were painted within the gap.
+static void PaintWhenDue(JoinState *state)
+{
+    if (GetTickCount() - state->paintedAt >= REPAINT_GAP_MS) {
+        RepaintOwnWindows();
+        state->paintedAt = GetTickCount();
+    }
+}
+
 // Shows how far the join has come, within piece index of size bytes of
 // which readBytes are in: the bar by the record's sizes, or without one by
 // pieces of the count (read from piece 0's first bytes as soon as they are
@@ -102,10 +112,7 @@ static void ShowJoinProgress(JoinState *state, DWORD index, DWORD readBytes, DWO
             SetProgressLine(line);
         }
     }
-    if (GetTickCount() - state->paintedAt >= REPAINT_GAP_MS) {
-        RepaintOwnWindows();
-        state->paintedAt = GetTickCount();
-    }
+    PaintWhenDue(state);
 }
 
 // Reads size bytes of an open piece into bytes, one request of at most
@@ -139,6 +146,81 @@ static unsigned char *BlockFor(JoinState *state, DWORD size)
         state->blockBytes = state->bytes ? size : 0;
     }
     return state->bytes;
+}
+
+// Whether the kept file holds, from where it is read next, the data of
+// recorded piece index whole: read through the join's block in requests of
+// at most JOIN_READ_BYTES, its CRC-32 taken with piece 0's count in front,
+// as the record's covers the piece file. The bar moves as it is read.
+static int KeptPieceMatches(HANDLE kept, DWORD index, JoinState *state)
+{
+    const PieceEntry *entry = &state->record.entries[index];
+    DWORD left = entry->size;
+    unsigned int crc = 0;
+    unsigned char *bytes;
+    if (index == 0) {
+        // The count the record's pieces have in piece 0 (two or more).
+        const unsigned char count[SPLIT_HEADER_BYTES] = {(unsigned char)state->record.pieces, 0, 0, 0};
+        crc = ComputeCrc32(0, count, SPLIT_HEADER_BYTES);
+        left -= SPLIT_HEADER_BYTES;
+    }
+    bytes = BlockFor(state, left < (DWORD)JOIN_READ_BYTES ? left : (DWORD)JOIN_READ_BYTES);
+    while (left > 0) {
+        DWORD wanted = left < (DWORD)JOIN_READ_BYTES ? left : (DWORD)JOIN_READ_BYTES;
+        if (!bytes || ReadBytes(kept, bytes, wanted) != wanted)
+            return 0;
+        crc = ComputeCrc32(crc, bytes, wanted);
+        left -= wanted;
+        SetProgressBar(state->joinedPieceBytes + entry->size - left, state->recordedPieceBytes);
+        PaintWhenDue(state);
+    }
+    return crc == entry->crc;
+}
+
+// What a stopped run joined, kept: the recorded pieces whose data the
+// output file already holds whole, from piece 0 on, reading the hard disk
+// only. The output is opened and cut where their data ends (anything after
+// it, a piece cut at half or more than the data, goes), and the join goes on
+// from the first piece that did not match. Returns the output, or
+// INVALID_HANDLE_VALUE when nothing is kept: the output is then made anew.
+// Piece 0 alone is never kept: it lies on disk 1, in the drive.
+static HANDLE KeepJoinedPieces(const char *outputPath, JoinState *state, DWORD *firstIndex)
+{
+    HANDLE file;
+    DWORD index = 0;
+    DWORDLONG keptBytes = 0;
+    LONG high;
+    if (!state->checked || state->record.pieces < 2)
+        return INVALID_HANDLE_VALUE;
+    file = OpenForReading(outputPath);
+    if (file == INVALID_HANDLE_VALUE)
+        return file;
+    while (index < state->record.pieces && KeptPieceMatches(file, index, state)) {
+        keptBytes += state->record.entries[index].size - (index == 0 ? SPLIT_HEADER_BYTES : 0);
+        state->joinedPieceBytes += state->record.entries[index].size;
+        ++index;
+    }
+    CloseHandle(file);
+    file = index > 0 ? CreateFileA(outputPath, GENERIC_WRITE, FILE_SHARE_WRITE, 0, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, 0)
+                     : INVALID_HANDLE_VALUE;
+    high = (LONG)(keptBytes >> 32);
+    // A move that fails returns 0xFFFFFFFF: so, taken for a failure, does one
+    // to an offset of that low part, and the join then starts over.
+    if (file != INVALID_HANDLE_VALUE &&
+        (SetFilePointer(file, (LONG)(DWORD)keptBytes, &high, FILE_BEGIN) != (DWORD)keptBytes || !SetEndOfFile(file))) {
+        CloseHandle(file);
+        file = INVALID_HANDLE_VALUE;
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        state->joinedPieceBytes = 0;
+        return file;
+    }
+    state->pieceCount = state->record.pieces;
+    state->expectedBytes = keptBytes;
+    state->writtenBytes = keptBytes;
+    *firstIndex = index;
+    return file;
 }
 
 // Reads one open piece whole into the join's block and, when it is the piece
@@ -185,11 +267,10 @@ static PieceOutcome AppendPiece(HANDLE piece, DWORD index, HANDLE output, JoinSt
     return outcome;
 }
 
-// Joins every piece that piece 0's count names; 1 when all their data went
-// to the output.
-static int JoinPieces(const char *sourcePath, HANDLE output, JoinState *state)
+// Joins every piece that piece 0's count names, from piece index on; 1 when
+// all their data went to the output.
+static int JoinPieces(const char *sourcePath, HANDLE output, JoinState *state, DWORD index)
 {
-    DWORD index = 0;
     int stopped = 0;
     while (!stopped && index < state->pieceCount) {
         char piecePath[PATH_CHARS];
@@ -236,12 +317,16 @@ int JoinSpannedFile(const char *name, const char *sourceDir, const char *product
     if (FormFilePath(sourcePath, PATH_CHARS, sourceDir, name) &&
         FormFilePath(outputPath, PATH_CHARS, productDir, name) && FormPieceName(firstPiece, PATH_CHARS, sourcePath, 0) &&
         (record = ReadPieceRecord(sourceDir, &state.record)) != RECORD_DAMAGED) {
-        HANDLE output = CreateForWriting(outputPath);
+        HANDLE output;
+        DWORD firstIndex = 0;
         state.checked = record == RECORD_READ;
         if (state.checked)
             state.recordedPieceBytes = RecordedDataBytes(&state.record) + SPLIT_HEADER_BYTES;
+        output = KeepJoinedPieces(outputPath, &state, &firstIndex);
+        if (output == INVALID_HANDLE_VALUE)
+            output = CreateForWriting(outputPath);
         if (output != INVALID_HANDLE_VALUE) {
-            joined = JoinPieces(sourcePath, output, &state);
+            joined = JoinPieces(sourcePath, output, &state, firstIndex);
             CloseHandle(output);
         }
     }

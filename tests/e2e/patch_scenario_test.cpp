@@ -1083,6 +1083,40 @@ TEST_P(PatchScenario, RunStoppedAtAnyChangeThenRunAgainEndsAsOneRun)
                                                                      EndStateAfter(RunFromFolder(ProgramPath()))),
                     &differing);
     }
+
+    // A run from the disks stopped in the middle of its join, before the
+    // data of disk 3 is written: run again, it asks for disk 3 alone, disks
+    // 1 and 2 being kept in Patch.rtp, and ends as one run, prompts apart.
+    std::vector<const Change *> dataWrites;
+    for (const Change &change : changes)
+        if (change.kind == "write" && change.what.find("Patch.rtp") != std::string::npos)
+            dataWrites.push_back(&change);
+    if (sweep.shardIndex == 0 && dataWrites.size() >= 3) {
+        const Change &change = *dataWrites[2];
+        install();
+        RunResult stopped;
+        {
+            StopBefore stop(change, false);
+            stopped = RunFromDisks(nullptr, twin);
+        }
+        std::string asked;
+        RunResult again = RunFromDisks([&](int disk, const RecordedBox &) {
+            asked += " " + std::to_string(disk);
+            InsertDisk(disk, PieceOf(media_, disk));
+            return IDOK;
+        });
+        again.boxes.erase(std::remove_if(again.boxes.begin(), again.boxes.end(),
+                                         [](const RecordedBox &box) { return DiskAskedFor(box) != 0; }),
+                          again.boxes.end());
+        std::string differences = stopped.exitCode != 0xDEAD ? "the run was not stopped: " + Describe(stopped) + "\n" : "";
+        if (asked != " 3")
+            differences += "the second run asked for disks" + asked + ", not for disk 3 alone\n";
+        ReportPoint(release_,
+                    "change " + std::to_string(change.number) + " (" + change.kind + " " + change.what +
+                        ", from the disks; run again, it asks for disk" + asked + ")",
+                    differences + EndStateDifferences(uninterrupted, EndStateAfter(again)), &differing);
+        ++tried;
+    }
     printf("[ sweep    ] release %s: %zu changes, %zu points tried, %s\n", release_.c_str(), changes.size(), tried,
            differing.empty() ? "none differs" : "some differ (above)");
     EXPECT_EQ("", differing);

@@ -2,7 +2,8 @@
 // of EXTRACT.EXE): the same objects as the shipping program, linked with
 // this file, which routes their imports before WinMain runs. It sees every
 // global-heap block they ask for (through the allocation watch) and every
-// change they make to files, folders, the registry and shortcuts, and their
+// change they make to files (a file cut short included), folders, the
+// registry and shortcuts, and their
 // launches; and it can end the program at once before any one change, as a
 // power cut or End Task would, with nothing of the program run after it.
 //
@@ -55,6 +56,7 @@ long notReadyOpens;
 decltype(&CreateFileA) realCreateFile;
 decltype(&CloseHandle) realCloseHandle;
 decltype(&WriteFile) realWriteFile;
+decltype(&SetEndOfFile) realSetEndOfFile;
 decltype(&MoveFileA) realMoveFile;
 decltype(&DeleteFileA) realDeleteFile;
 decltype(&CreateDirectoryA) realCreateDirectory;
@@ -187,6 +189,12 @@ BOOL WINAPI ProbeWriteFile(HANDLE handle, LPCVOID bytes, DWORD count, LPDWORD wr
     return realWriteFile(handle, bytes, count, written, overlapped);
 }
 
+BOOL WINAPI ProbeSetEndOfFile(HANDLE handle)
+{
+    ChangeOrStop("truncate", PathOf(handle));
+    return realSetEndOfFile(handle);
+}
+
 BOOL WINAPI ProbeMoveFile(LPCSTR from, LPCSTR to)
 {
     char what[2 * MAX_PATH + 8];
@@ -303,6 +311,7 @@ const Route kRoutes[] = {
     {"CreateFileA", (void *)ProbeCreateFile, &realCreateFile},
     {"CloseHandle", (void *)ProbeCloseHandle, &realCloseHandle},
     {"WriteFile", (void *)ProbeWriteFile, &realWriteFile},
+    {"SetEndOfFile", (void *)ProbeSetEndOfFile, &realSetEndOfFile},
     {"MoveFileA", (void *)ProbeMoveFile, &realMoveFile},
     {"DeleteFileA", (void *)ProbeDeleteFile, &realDeleteFile},
     {"CreateDirectoryA", (void *)ProbeCreateDirectory, &realCreateDirectory},

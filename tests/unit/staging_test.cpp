@@ -330,6 +330,42 @@ TEST_F(RecordedJoin, MissingPieceIsAskedForAndCheckedOnceItIsThere)
     EXPECT_TRUE(IsNotThisDisk(boxes.boxes()[1], 2));
 }
 
+TEST_F(RecordedJoin, WhatAStoppedRunJoinedIsKeptAsFarAsItMatches)
+{
+    // A Patch.rtp left in the product folder is checked against the record,
+    // piece by piece from the start: the pieces that match are kept, the
+    // file is cut where they end, and only the disks after them are asked
+    // for. Disks 2 and 3 are out of the drive; each prompt puts its disk in.
+    Bytes longer = data_;
+    longer.insert(longer.end(), 200, 0x5A);
+    struct Case {
+        const char *what;
+        Bytes kept;
+        std::vector<int> asked;
+    };
+    const Case cases[] = {
+        {"kept whole, with more after it", longer, {}},
+        {"disk 3's piece cut at half", Slice(data_, 0, 2750), {3}},
+        {"a file of another patch", PatternBytes(3000, 8), {2, 3}},
+    };
+    for (const Case &c : cases) {
+        WriteFileBytes(JoinPath(product_, "Patch.rtp"), c.kept);
+        DeleteFileA(PiecePath(1).c_str());
+        DeleteFileA(PiecePath(2).c_str());
+        std::vector<int> asked;
+        MessageBoxRecorder boxes([&](const RecordedBox &box) {
+            int disk = 0;
+            if (sscanf(box.text.c_str(), "Please insert disk %d.", &disk) == 1 && disk >= 2 && disk <= 3)
+                WriteFileBytes(PiecePath(disk - 1), pieces_[disk - 1]);
+            asked.push_back(disk);
+            return IDOK;
+        });
+        EXPECT_EQ(1, JoinSpannedFile("Patch.rtp", source_.c_str(), product_.c_str())) << c.what;
+        EXPECT_EQ(data_, Output()) << c.what;
+        EXPECT_EQ(c.asked, asked) << c.what;
+    }
+}
+
 TEST_F(RecordedJoin, RecordInEitherCaseWithCountsZeroAndOneForOnePiece)
 {
     // Lower-case hexadecimal and leading zeros read as well.

@@ -13,7 +13,8 @@ set(ZARIZED_PURE_BASE_SOURCES
     src/runtime/split_path.cpp
     src/runtime/string_ops.cpp
     src/runtime/tokenize.cpp
-    src/staging/crc32.cpp)
+    src/staging/crc32.cpp
+    src/common/run_switches.cpp)
 # ZARIZED.EXE's parts.
 set(ZARIZED_PURE_PART_SOURCES
     src/staging/piece_name.cpp

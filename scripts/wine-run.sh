@@ -106,6 +106,10 @@ fi
 # Drive letters the tests use: M: for media folders at a drive root.
 mkdir -p "$prefix.drives/m"
 [ -e "$prefix/dosdevices/m:" ] || ln -s "$prefix.drives/m" "$prefix/dosdevices/m:"
+# A network share, \\SERVER\SHARE, as a logon script reaches patch media on
+# a file server: Wine finds it through the prefix's dosdevices/unc folder.
+mkdir -p "$prefix.drives/share" "$prefix/dosdevices/unc/server"
+[ -e "$prefix/dosdevices/unc/server/share" ] || ln -s "$prefix.drives/share" "$prefix/dosdevices/unc/server/share"
 # T:, U: and R: are small or read-only drives, when a test fixture has mounted
 # them; W: is the writable folder behind R:.
 for letter in t u r; do

@@ -9,6 +9,7 @@
 
 #include "file_path.h"
 #include "product_keys.h"
+#include "run_switches.h"
 
 // Stored by WinMain before anything else; every string load uses it.
 extern HINSTANCE ModuleInstance;
@@ -27,12 +28,36 @@ enum {
 int LoadMessageString(UINT id, char *text);
 
 // Loads caption and text from the string table and shows them in an ownerless
-// message box; returns its answer, or IDCANCEL (2) when a string is missing.
+// message box (ShowRunMessage); returns its answer, or IDCANCEL (2) when a
+// string is missing.
 int ShowStringMessage(UINT captionId, UINT textId, UINT style);
+
+// The run's log and its silence (run_log.cpp). A run that names no log, and
+// is not silent, writes none; a log that cannot be opened or written never
+// changes the run.
+// Opens the log that the switches name, or for a silent run ZARIZED.LOG in
+// the Windows folder, to be appended to, and writes the run's start: the
+// date and time, the program's path, the computer's name and the text.
+void StartRunLog(const char *commandText, const RunSwitches *switches);
+// Writes the exit code and closes the log.
+void EndRunLog(int exitCode);
+// Writes one line, formatted by wvsprintfA, after the time of day, at once.
+void LogLine(const char *format, ...);
+int IsSilentRun(void);
+// Every box the run shows goes through here: message textId (the caption
+// and text as shown) is written to the log with its answer. A silent run
+// shows nothing, and takes a box with a Cancel button as cancelled and any
+// other as confirmed.
+int ShowRunMessage(UINT textId, const char *caption, const char *text, UINT style);
+
+// The program's own path, in the form Windows 95 gives
+// (NetworkFormOfModulePath); 0, with path empty, when it cannot be had whole.
+int GetProgramPath(char *path);
 
 // Creates dialog dialogId of the module as the program's progress window:
 // modeless, owned by the desktop, no message loop serving it, its bar empty.
-// 0 when it cannot be made; the calls below then do nothing.
+// 0 when it cannot be made, or in a silent run; the calls below then do
+// nothing.
 HWND CreateProgressDialog(UINT dialogId);
 void DestroyProgressDialog(void);
 // Fills the bar to the share done of total (done at or past total: full).

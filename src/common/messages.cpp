@@ -15,5 +15,5 @@ int ShowStringMessage(UINT captionId, UINT textId, UINT style)
     char text[MESSAGE_STRING_CHARS];
     if (!LoadMessageString(captionId, caption) || !LoadMessageString(textId, text))
         return IDCANCEL;
-    return MessageBoxA(0, text, caption, style);
+    return ShowRunMessage(textId, caption, text, style);
 }

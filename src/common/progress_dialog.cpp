@@ -34,8 +34,9 @@ static void SetBarWidth(int width)
 HWND CreateProgressDialog(UINT dialogId)
 {
     RECT full;
-    ProgressWindow =
-        CreateDialogParamA(ModuleInstance, MAKEINTRESOURCEA(dialogId), GetDesktopWindow(), ProgressDlgProc, 0);
+    ProgressWindow = IsSilentRun() ? 0
+                                   : CreateDialogParamA(ModuleInstance, MAKEINTRESOURCEA(dialogId), GetDesktopWindow(),
+                                                        ProgressDlgProc, 0);
     BarFill = ProgressWindow ? GetDlgItem(ProgressWindow, IDC_PROGRESS_FILL) : 0;
     BarWidth = -1;
     if (BarFill && GetClientRect(BarFill, &full)) {

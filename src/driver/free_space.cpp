@@ -40,7 +40,7 @@ int CheckFreeSpace(DWORD freeBytes, DWORDLONG stillNeeded)
     LoadMessageString(IDS_LOW_SPACE, format);
     LoadMessageString(IDS_LOW_SPACE_CAPTION, caption);
     wsprintfA(text, format, (LONG)freeBytes, (LONG)stillNeeded);
-    MessageBoxA(0, text, caption, MB_ICONINFORMATION);
+    ShowRunMessage(IDS_LOW_SPACE, caption, text, MB_ICONINFORMATION);
     return 0;
 }
 
@@ -49,6 +49,9 @@ int CheckRoomToStage(const char *sourceDir, const char *productDir)
     StagingSizes sizes;
     DWORD clusterBytes;
     DWORD freeBytes = GetFreeDiskBytes(productDir, &clusterBytes);
+    DWORDLONG stillNeeded;
     MeasureStaging(sourceDir, productDir, &sizes);
-    return CheckFreeSpace(freeBytes, BytesStillNeeded(&sizes, clusterBytes, freeBytes, REQUIRED_FREE_BYTES));
+    stillNeeded = BytesStillNeeded(&sizes, clusterBytes, freeBytes, REQUIRED_FREE_BYTES);
+    LogLine("room: %lu bytes free on the product's drive, %lu more needed", freeBytes, (DWORD)stillNeeded);
+    return CheckFreeSpace(freeBytes, stillNeeded);
 }

@@ -16,14 +16,14 @@ int FileExistsInDir(const char *name, const char *dir)
     return 1;
 }
 
-// The folder the program runs from: drive and directory of its own path.
+// The folder the program runs from: drive and directory of its own path
+// (a network path, \\SERVER\SHARE\..., has no drive).
 static int FindSourceDir(char *sourceDir)
 {
     char modulePath[PATH_CHARS];
     char drive[RT_MAX_DRIVE];
     char dir[RT_MAX_DIR];
-    DWORD length = GetModuleFileNameA(0, modulePath, PATH_CHARS);
-    if (length == 0 || length >= PATH_CHARS)
+    if (!GetProgramPath(modulePath))
         return 0;
     RtSplitPath(modulePath, drive, dir, 0, 0);
     if (RtStrLen(drive) + RtStrLen(dir) >= PATH_CHARS)

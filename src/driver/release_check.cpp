@@ -78,8 +78,10 @@ void ReportReleaseMismatch(const char *expected, const char *installed)
     char caption[MESSAGE_STRING_CHARS];
     char text[MESSAGE_TEXT_CHARS];
     const char *patchName;
+    UINT textId = IDS_WRONG_PATCH;
     LoadMessageString(IDS_WRONG_PATCH, format);
     if (IsText(installed, "95.0.b") || IsText(installed, "95.0.B")) {
+        textId = IDS_ALREADY_PATCHED;
         LoadMessageString(IDS_ALREADY_PATCHED, text);
     } else {
         if (IsText(expected, "1.0"))
@@ -93,5 +95,5 @@ void ReportReleaseMismatch(const char *expected, const char *installed)
         wsprintfA(text, format, expected, installed, patchName);
     }
     LoadMessageString(IDS_UPDATE_CANCELLED, caption);
-    MessageBoxA(0, text, caption, MB_ICONINFORMATION);
+    ShowRunMessage(textId, caption, text, MB_ICONINFORMATION);
 }

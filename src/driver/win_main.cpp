@@ -29,6 +29,7 @@ static char ShellParameters[PATH_CHARS];
 static char PifPath[PATH_CHARS];
 static char SplitFileName[PATH_CHARS];
 static int SplitSizes[SPLIT_SIZE_COUNT];
+static RunSwitches Switches;
 
 static int IsSplitterCommandText(const char *text)
 {
@@ -63,14 +64,17 @@ static int RenameEngine(void)
         !FormFilePath(to, PATH_CHARS, ProductDir, "Patch.exe"))
         return 0;
     DeleteFileA(to);
-    return MoveFileA(from, to);
+    if (!MoveFileA(from, to))
+        return 0;
+    LogLine("Patch.dll renamed Patch.exe");
+    return 1;
 }
 
 static void DeleteOldControlLibrary(void)
 {
     char path[PATH_CHARS];
-    if (FormFilePath(path, PATH_CHARS, ProductDir, "ctl3d32.dll"))
-        DeleteFileA(path);
+    if (FormFilePath(path, PATH_CHARS, ProductDir, "ctl3d32.dll") && DeleteFileA(path))
+        LogLine("ctl3d32.dll deleted");
 }
 
 static int StagePayload(void)
@@ -86,19 +90,48 @@ static int StagePayload(void)
     return JoinSpannedFile("Patch.rtp", SourceDir, ProductDir);
 }
 
-static void RunMigrations(void)
+// The migrations whose results nobody tests, as the table calls them.
+static void MigrateIndexing(void)
 {
     MigrateIndexingBaseDirectory();
-    RescrambleFtpPasswords();
-    MigrateStartupEntries();
-    FixProgramsFolderShortcuts();
+}
+
+static void ImportBuiltInDialogDefinitions(void)
+{
     ImportDialogDefinitions(ModuleInstance);
-    MarkUsersPatched();
+}
+
+static void CopyRegisteredOwner(void)
+{
     FixRegisteredOwner();
+}
+
+// The migrations in their order, by the names the log gives them.
+static const struct {
+    const char *name;
+    void (*run)(void);
+} kMigrations[] = {
+    {"indexing base directory", MigrateIndexing},
+    {"FTP passwords", RescrambleFtpPasswords},
+    {"start-up entries", MigrateStartupEntries},
+    {"Programs folder shortcuts", FixProgramsFolderShortcuts},
+    {"dialog definitions", ImportBuiltInDialogDefinitions},
+    {"patch flags", MarkUsersPatched},
+    {"registered owner", CopyRegisteredOwner},
+};
+
+static void RunMigrations(void)
+{
+    for (unsigned int i = 0; i < sizeof(kMigrations) / sizeof(kMigrations[0]); ++i) {
+        LogLine("migration: %s", kMigrations[i].name);
+        kMigrations[i].run();
+        LogLine("migration done: %s", kMigrations[i].name);
+    }
 }
 
 static int HandOff(void)
 {
+    LogLine("hand-off: writing PATCH.BAT and the fields of Patch.pif");
     if (!WriteHandoffBatch(ProductDir))
         return EXIT_FAILED;
     if (!BuildShellCommand(WindowsDir, ProductDir, ShellProgram, ShellParameters))
@@ -106,31 +139,44 @@ static int HandOff(void)
     if (!FormFilePath(PifPath, PATH_CHARS, ProductDir, "Patch.pif") ||
         !PatchPifFile(PifPath, ProductDir, ShellProgram, ShellParameters))
         return EXIT_FAILED;
+    LogLine("hand-off written: PATCH.BAT, and Patch.pif runs %s %s", ShellProgram, ShellParameters);
     ShowStringMessage(IDS_RESTART_CAPTION, IDS_RESTART_TEXT, MB_OK);
-    return LaunchProgram("Patch.pif", ProductDir, "", 0) ? EXIT_DONE : EXIT_FAILED;
+    LogLine("launch: Patch.pif");
+    if (!LaunchProgram("Patch.pif", ProductDir, "", 0))
+        return EXIT_FAILED;
+    LogLine("launch done: Patch.pif started");
+    return EXIT_DONE;
 }
 
 static int RunNormalRun(void)
 {
     if (!LocateInstallation(WindowsDir, ProductDir, SourceDir))
         return EXIT_FAILED;
+    LogLine("installation found: Kelvane Palomid in %s, the media in %s", ProductDir, SourceDir);
     ReadExpectedRelease();
     if (!CheckRoomToStage(SourceDir, ProductDir))
         return EXIT_LOW_SPACE;
     if (!IsInstalledReleaseAccepted(ExpectedRelease, InstalledRelease)) {
+        LogLine("release refused: installed \"%s\", this patch serves \"%s\"", InstalledRelease, ExpectedRelease);
         ReportReleaseMismatch(ExpectedRelease, InstalledRelease);
         return EXIT_FAILED;
     }
+    LogLine("release accepted: installed \"%s\", this patch serves \"%s\"", InstalledRelease, ExpectedRelease);
     // A hand-off that MS-DOS mode cannot follow is refused before the first
     // change, not found out after Windows has shut down.
     if (!CheckHandoffFits(WindowsDir, ProductDir))
         return EXIT_FAILED;
-    if (RtStrStr(InstalledRelease, "1.0"))
+    if (RtStrStr(InstalledRelease, "1.0")) {
+        LogLine("undo defaults of release 1.0");
         WriteUndoExceptionDefaults();
+        LogLine("undo defaults done");
+    }
     ShowProgressWindow();
     // On a failed copy or join the window stays up beside the message.
+    LogLine("staging the patch in %s", ProductDir);
     if (!StagePayload())
         return EXIT_FAILED;
+    LogLine("staging done");
     DestroyProgressDialog();
     RunMigrations();
     DeleteOldControlLibrary();
@@ -165,6 +211,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandText, in
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     ModuleInstance = instance;
     const char *text = commandText ? commandText : "";
+    int result;
     RtCopyText(CommandText, COMMAND_CHARS, text);
     if (IsSplitterCommandText(CommandText)) {
         // A cut command could name another file or change a piece size, so
@@ -175,5 +222,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandText, in
         }
         return RunSplitterMode(CharNextA(CharNextA(CommandText)));
     }
-    return RunNormalRunAlone();
+    // The switches are read from the whole text, so that a log path is
+    // never taken from a cut one.
+    ParseRunSwitches(text, &Switches);
+    StartRunLog(text, &Switches);
+    result = RunNormalRunAlone();
+    EndRunLog(result);
+    return result;
 }

@@ -38,5 +38,5 @@ void ShowExtractorMessage(UINT textId, const char *first, const char *second, co
     LoadMessageString(IDS_X_CAPTION, caption);
     LoadMessageString(textId, format);
     wsprintfA(text, format, first, second, third);
-    MessageBoxA(0, text, caption, MB_OK);
+    ShowRunMessage(textId, caption, text, MB_OK);
 }

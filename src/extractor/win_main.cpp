@@ -85,11 +85,13 @@ static int RunPatch(const char *folder, const char *commandText)
         ShowExtractorMessage(IDS_X_CANT_START, program, "", "");
         return EXIT_FAILED;
     }
+    LogLine("started %s", program);
     if (WaitForSingleObject(process.hProcess, INFINITE) != WAIT_OBJECT_0 ||
         !GetExitCodeProcess(process.hProcess, &code))
         code = (DWORD)EXIT_FAILED;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    LogLine("ZARIZED.EXE ended with exit code %d", (int)code);
     return (int)code;
 }
 
@@ -114,6 +116,8 @@ static int UnpackBehindProgress(const Download *download, const char *folder)
     HWND progress = ShowUnpackProgress(IDS_X_UNPACKING);
     int unpacked = UnpackFiles(download, folder, progress);
     DestroyProgressDialog();
+    if (unpacked)
+        LogLine("unpacked %u files into %s", download->trailer.fileCount, folder);
     return unpacked;
 }
 
@@ -171,8 +175,10 @@ static int UnpackAndRun(const Download *download, const char *text)
     // of a program that has just ended may stay in use for a moment.
     for (int attempt = 0; attempt < 30; ++attempt) {
         RemoveUnpackedFiles(download, folder, download->trailer.fileCount);
-        if (RemoveDirectoryA(folder))
+        if (RemoveDirectoryA(folder)) {
+            LogLine("removed %s", folder);
             break;
+        }
         Sleep(100);
     }
     return result;
@@ -188,25 +194,29 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandText, in
     ModuleInstance = instance;
     const char *text = commandText ? commandText : "";
     char path[PATH_CHARS];
-    DWORD length = GetModuleFileNameA(0, path, PATH_CHARS);
     Download download;
+    RunSwitches switches;
+    int unpackOnly = text[0] == '/' && text[1] == 'x';
     int result = EXIT_FAILED;
     download.file = INVALID_HANDLE_VALUE;
-    if (length == 0 || length >= PATH_CHARS)
-        path[0] = 0;
-    if (path[0] && OpenDownload(&download, path)) {
+    // A patch run's switches are its own too: "/s" shows nothing here
+    // either, and the log is shared.
+    ParseRunSwitches(unpackOnly ? "" : text, &switches);
+    StartRunLog(text, &switches);
+    if (GetProgramPath(path) && OpenDownload(&download, path)) {
         HWND progress = ShowUnpackProgress(IDS_X_CHECKING);
         int checked = CheckDownload(&download, progress);
         DestroyProgressDialog();
-        if (!checked)
+        if (!checked) {
             ShowExtractorMessage(IDS_X_DAMAGED, download.path, "", "");
-        else if (text[0] == '/' && text[1] == 'x')
-            result = UnpackOnly(&download, text + 2);
-        else
-            result = UnpackAndRun(&download, text);
+        } else {
+            LogLine("download checked: %u files", download.trailer.fileCount);
+            result = unpackOnly ? UnpackOnly(&download, text + 2) : UnpackAndRun(&download, text);
+        }
     } else {
         ShowExtractorMessage(IDS_X_DAMAGED, path, "", "");
     }
     CloseDownload(&download);
+    EndRunLog(result);
     return result;
 }

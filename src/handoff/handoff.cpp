@@ -146,7 +146,7 @@ static void ReportHandoffRefused(UINT textId, const char *path)
     LoadMessageString(textId, format);
     LoadMessageString(IDS_UPDATE_CANCELLED, caption);
     wsprintfA(text, format, path);
-    MessageBoxA(0, text, caption, MB_ICONINFORMATION);
+    ShowRunMessage(textId, caption, text, MB_ICONINFORMATION);
 }
 
 int CheckHandoffFits(const char *windowsDir, const char *productDir)

@@ -6,7 +6,7 @@
 #include "../../res/resource.h"
 
 // One read of the whole source into one block, one write of what was read.
-static int CopyWholeFile(HANDLE source, HANDLE destination)
+static int CopyWholeFile(HANDLE source, HANDLE destination, const char *name)
 {
     DWORD size;
     HGLOBAL block;
@@ -20,6 +20,8 @@ static int CopyWholeFile(HANDLE source, HANDLE destination)
     if (ReadBytes(source, buffer, size) == size)
         copied = WriteBytes(destination, buffer, size) == size;
     FreeBlock(block);
+    if (copied)
+        LogLine("staged %s: %lu bytes", name, size);
     return copied;
 }
 
@@ -34,7 +36,7 @@ int CopyPayloadFile(const char *name, const char *sourceDir, const char *product
         if (source != INVALID_HANDLE_VALUE) {
             HANDLE destination = CreateForWriting(destinationPath);
             if (destination != INVALID_HANDLE_VALUE) {
-                copied = CopyWholeFile(source, destination);
+                copied = CopyWholeFile(source, destination, name);
                 CloseHandle(destination);
             }
             CloseHandle(source);

@@ -68,7 +68,7 @@ static int AskForDisk(UINT textId, DWORD diskNumber)
     if (!LoadMessageString(textId, format))
         return 0;
     wsprintfA(text, format, (int)diskNumber, (int)diskNumber);
-    answer = MessageBoxA(0, text, "ZARized", MB_OKCANCEL);
+    answer = ShowRunMessage(textId, "ZARized", text, MB_OKCANCEL);
     return answer != IDCANCEL && answer != 0;
 }
 
@@ -183,7 +183,8 @@ static int KeptPieceMatches(HANDLE kept, DWORD index, JoinState *state)
 // it, a piece cut at half or more than the data, goes), and the join goes on
 // from the first piece that did not match. Returns the output, or
 // INVALID_HANDLE_VALUE when nothing is kept: the output is then made anew.
-// Piece 0 alone is never kept: it lies on disk 1, in the drive.
+// A record of one piece keeps nothing: that piece lies on disk 1, in the
+// drive, and its count may be 0 or 1.
 static HANDLE KeepJoinedPieces(const char *outputPath, JoinState *state, DWORD *firstIndex)
 {
     HANDLE file;
@@ -216,6 +217,8 @@ static HANDLE KeepJoinedPieces(const char *outputPath, JoinState *state, DWORD *
         state->joinedPieceBytes = 0;
         return file;
     }
+    LogLine("kept what a stopped run joined: pieces 0 to %lu (disks 1 to %lu), %lu bytes", index - 1, index,
+            (DWORD)keptBytes);
     state->pieceCount = state->record.pieces;
     state->expectedBytes = keptBytes;
     state->writtenBytes = keptBytes;
@@ -262,6 +265,7 @@ static PieceOutcome AppendPiece(HANDLE piece, DWORD index, HANDLE output, JoinSt
             state->expectedBytes += size - header;
             state->writtenBytes += WriteBytes(output, bytes + header, size - header);
             state->joinedPieceBytes += size;
+            LogLine("joined piece %lu (disk %lu): %lu bytes", index, index + 1, size - header);
         }
     }
     return outcome;
@@ -329,6 +333,8 @@ int JoinSpannedFile(const char *name, const char *sourceDir, const char *product
             joined = JoinPieces(sourcePath, output, &state, firstIndex);
             CloseHandle(output);
         }
+        if (joined)
+            LogLine("joined %s: %lu bytes", outputPath, (DWORD)state.writtenBytes);
     }
     if (state.bytes)
         FreeBlock(state.block);

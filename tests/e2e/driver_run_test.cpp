@@ -49,11 +49,39 @@ TEST_F(DriverRun, SplitterModeEndsWithOneWhateverHappens)
 TEST_F(DriverRun, AnyOtherCommandTextRunsThePatch)
 {
     // With no product registered, a normal run stops at its first check.
-    for (const char *command : {"", "/B", "/x", "b", "/ b", "anything at all"}) {
-        RunResult run = RunProgramFrom(media_, command);
-        EXPECT_EQ(kFailed, run.exitCode) << command;
-        ExpectOnlyBox(run, kNotInstalled);
+    // "/s" makes it silent, its message going to the log (ZARIZED.LOG in
+    // the Windows folder unless "/l" names one); "/l" alone logs too.
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string defaultLog = JoinPath(windows, "ZARIZED.LOG");
+    const std::string named = JoinPath(ScratchDir("driver-run\\logs"), "pc 17.log");
+    const struct {
+        std::string command;
+        bool silent;
+        std::string log;
+    } cases[] = {
+        {"", false, ""}, {"/B", false, ""}, {"/x", false, ""}, {"b", false, ""}, {"/ b", false, ""},
+        {"anything at all", false, ""}, {"/sx /silent s/ /l", false, ""},
+        {"/s", true, defaultLog}, {"other words /S", true, defaultLog},
+        {"/s /l\"" + named + "\"", true, named}, {"/L\"" + named + "\"", false, named},
+    };
+    for (const auto &c : cases) {
+        DeleteFileA(defaultLog.c_str());
+        DeleteFileA(named.c_str());
+        RunResult run = RunProgramFrom(media_, c.command);
+        EXPECT_EQ(kFailed, run.exitCode) << c.command;
+        if (c.silent)
+            EXPECT_TRUE(run.boxes.empty()) << c.command << "\n" << Describe(run);
+        else
+            ExpectOnlyBox(run, kNotInstalled);
+        Bytes log;
+        EXPECT_EQ(!c.log.empty(), ReadFileBytes(c.log.empty() ? defaultLog : c.log, &log)) << c.command;
+        const std::string text(log.begin(), log.end());
+        if (!c.log.empty()) {
+            EXPECT_NE(std::string::npos, text.find("message 2004 \"Error\": " + std::string(kNotInstalled) + " [OK")) << text;
+        }
     }
+    DeleteFileA(defaultLog.c_str());
 }
 
 TEST_F(DriverRun, ProductNotRegisteredInEveryWay)

@@ -384,4 +384,20 @@ TEST_F(StagingRun, DriveNotReadyIsAskedForByTheProgramAlone)
     EXPECT_EQ(std::string::npos, lines.find(" not ready ", at + 2 * notReady.size())) << lines;
 }
 
+TEST_F(StagingRun, SilentRunWithAPieceMissingEndsInItsLog)
+{
+    // Nobody answers a silent run: the prompt for disk 3 is taken as
+    // cancelled, and the log says which disk was missing.
+    SpreadOverThreeDisks();
+    const std::string log = JoinPath(ScratchDir("staging-run\\logs"), "silent.log");
+    RunResult run = RunProgramFrom(media_, "/s /l" + log);
+    EXPECT_EQ(kFailed, run.exitCode);
+    EXPECT_TRUE(run.boxes.empty()) << Describe(run);
+    EXPECT_FALSE(run.progressShown);
+    EXPECT_EQ("", MissingInOrder(log, {"joined piece 1 (disk 2): 7000 bytes",
+                                       "message 2014 \"ZARized\": Please insert disk 3. [Cancel, as a silent run answers]",
+                                       "message 2005 \"Error\": " + std::string(kCantCopy) + " [OK, as a silent run answers]",
+                                       "exit code -1\r\n"}));
+}
+
 }  // namespace

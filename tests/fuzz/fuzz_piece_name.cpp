@@ -1,9 +1,12 @@
 // The names of the staged files and of the pieces of a spanned file, into a
-// buffer of exactly the capacity given.
+// buffer of exactly the capacity given, and a program's path in the form
+// Windows 95 reports.
 // Input: bytes 0..1 are the capacity less one (little-endian, modulo 300),
 // bytes 2..5 the piece index (little-endian, signed); the rest is two texts,
 // each ended by a NUL: the path (or folder) and the file's name.
 #include "fuzz_support.h"
+
+#include <ctype.h>
 
 #include <string>
 
@@ -40,6 +43,20 @@ void CheckFilePath(const std::string &dir, const std::string &name, int capacity
         FUZZ_CHECK(out.data()[0] == 0);
 }
 
+// "UNC\..." (after "\\?\" or not) becomes "\\...", and "\\?\" goes before
+// anything else; every other path stays; the text never grows.
+void CheckNetworkForm(const std::string &path)
+{
+    ExactBuffer out(path, true);
+    NetworkFormOfModulePath(out.data());
+    std::string rest = path.compare(0, 4, "\\\\?\\") == 0 ? path.substr(4) : path;
+    std::string head = rest.substr(0, 4);
+    for (char &c : head)
+        c = (char)toupper((unsigned char)c);
+    std::string expected = head == "UNC\\" ? "\\\\" + rest.substr(4) : rest;
+    FUZZ_CHECK(expected == out.data());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -52,5 +69,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     CheckPieceName(path, capacity, index);
     CheckFilePath(path, name, capacity);
+    CheckNetworkForm(path);
     return 0;
 }

@@ -1,11 +1,13 @@
 // The splitter mode's command text: tokenised in place at commas, the first
-// token the file name (cut to its buffer), the next 50 scanned as sizes.
+// token the file name (cut to its buffer), the next 50 scanned as sizes; and
+// the same text read as a patch run's switches.
 // Input: byte 0 is the file name buffer's capacity (0..255); the rest is the
 // text after "/b" (a NUL in it ends the text, as it would on a command line).
 #include "fuzz_support.h"
 
 #include <errno.h>
 
+#include "common/run_switches.h"
 #include "driver/splitter_command.h"
 
 namespace {
@@ -46,6 +48,41 @@ void CheckSize(const std::string &token, int entry)
         FUZZ_CHECK(entry == (int)value);
 }
 
+// The switches, read by the rule written plainly: words between blanks (a
+// quoted part holding blanks), "/s" or "/S" alone, and "/l" or "/L" with a
+// path whose quotes go; the last such path counts, and one too long names none.
+void CheckRunSwitches(const std::string &text)
+{
+    RunSwitches switches;
+    memset(&switches, 0x5A, sizeof(switches));
+    ParseRunSwitches(text.c_str(), &switches);
+    bool silent = false;
+    std::string log;
+    for (size_t at = 0; at < text.size();) {
+        if (text[at] == ' ' || text[at] == '\t') {
+            ++at;
+            continue;
+        }
+        std::string word;
+        for (bool quoted = false; at < text.size() && (quoted || (text[at] != ' ' && text[at] != '\t')); ++at) {
+            quoted ^= text[at] == '"';
+            word += text[at];
+        }
+        if (word == "/s" || word == "/S")
+            silent = true;
+        else if (word.size() > 2 && (word.compare(0, 2, "/l") == 0 || word.compare(0, 2, "/L") == 0)) {
+            log.clear();
+            for (char c : word.substr(2))
+                if (c != '"')
+                    log += c;
+            if (log.size() >= PATH_CHARS)
+                log.clear();
+        }
+    }
+    FUZZ_CHECK(switches.silent == (silent ? 1 : 0));
+    FUZZ_CHECK(Terminated(switches.logPath, PATH_CHARS) && log == switches.logPath);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -62,6 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int i = 0; i < SPLIT_SIZE_COUNT; ++i)
         sizes[i] = kUntouched;
 
+    CheckRunSwitches(text);
     int found = ParseSplitterCommand(arguments.data(), fileName.data(), fileChars, sizes);
 
     std::vector<std::string> tokens = Tokens(text);

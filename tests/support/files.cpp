@@ -143,3 +143,19 @@ std::string CurrentDir()
     GetCurrentDirectoryA(MAX_PATH, dir);
     return dir;
 }
+
+std::string MissingInOrder(const std::string &path, const std::vector<std::string> &parts)
+{
+    Bytes bytes;
+    if (!ReadFileBytes(path, &bytes))
+        return "no file " + path;
+    const std::string text(bytes.begin(), bytes.end());
+    size_t at = 0;
+    for (const std::string &part : parts) {
+        at = text.find(part, at);
+        if (at == std::string::npos)
+            return "\"" + part + "\" is not in " + path + " after what comes before it:\n" + text;
+        at += part.size();
+    }
+    return "";
+}

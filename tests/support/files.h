@@ -25,5 +25,8 @@ std::vector<std::string> ListDir(const std::string &dir);  // sorted names, with
 // Every file directly in a folder, by name, with its bytes.
 std::map<std::string, Bytes> ReadFolderFiles(const std::string &dir);
 std::string CurrentDir();
+// The first of the parts that the file does not hold after the parts before
+// it, with the file's text; empty when it holds them all in this order.
+std::string MissingInOrder(const std::string &path, const std::vector<std::string> &parts);
 
 #endif

@@ -64,6 +64,8 @@ TEST_F(DriverRun, AnyOtherCommandTextRunsThePatch)
         {"anything at all", false, ""}, {"/sx /silent s/ /l", false, ""},
         {"/s", true, defaultLog}, {"other words /S", true, defaultLog},
         {"/s /l\"" + named + "\"", true, named}, {"/L\"" + named + "\"", false, named},
+        // A log that cannot be opened changes nothing of the run.
+        {"/s /lQ:\\no\\such\\folder\\pc17.log", true, ""},
     };
     for (const auto &c : cases) {
         DeleteFileA(defaultLog.c_str());
